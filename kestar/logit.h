@@ -1,0 +1,44 @@
+// The process-wide log facility and the assertions that stay in shipped programs.
+//
+// Logging is off until a switch (/LOGIT and friends) opens it; while it is off, Printf and
+// PrintfLevel return after two flag tests, so trace calls stay in all code.  A failed assertion is
+// logged, appended to "assert.log" and put before the user in a Yes/No box (unless /NOASSERT);
+// No, or an orderly stop, closes the log and ends the process with exit code 42.
+#ifndef KESTAR_LOGIT_H
+#define KESTAR_LOGIT_H
+
+#include <cstdarg>
+
+namespace LOGIT {
+
+// Writes one text when file logging or debugger output is on; 1 when written, 0 when off.
+int Printf(const char *format, ...);
+// The same, filtered by the level and category mask LogitLevel.
+int PrintfLevel(int level, const char *format, ...);
+// The common writer of both.
+int WriteLine(const char *format, va_list arguments);
+// Acts on one log switch ("/LOGIT", "/LOG:n", "/NOASSERT", ...); 1 when the text was one.
+int HandleSwitch(const char *text);
+// 1 at once when condition is non-zero; otherwise reports the failure and returns 1 when the
+// program may go on.  info may be null ("<null>" in the report).
+int Assert(int condition, const char *text, const char *file, int line, const char *info, int quiet);
+// The orderly stop after an assertion about an index or an entry that must exist: closes the log
+// and ends the process with exit code 42.  Never returns.
+[[noreturn]] void OrderlyStop();
+
+} // namespace LOGIT
+
+// Assertion helpers; each evaluates to the result of LOGIT::Assert (1 = go on).
+#define ORVAK_ASSERT(cond) LOGIT::Assert((cond) ? 1 : 0, #cond, __FILE__, __LINE__, nullptr, 0)
+#define ORVAK_ASSERT_INFO(cond, info) LOGIT::Assert((cond) ? 1 : 0, #cond, __FILE__, __LINE__, (info), 0)
+#define ORVAK_ASSERT_QUIET(cond, info) LOGIT::Assert((cond) ? 1 : 0, #cond, __FILE__, __LINE__, (info), 1)
+// Reports a failed condition and then stops the program in order (exit code 42).
+#define ORVAK_ASSERT_FATAL(cond, info)                                                  \
+    do {                                                                                \
+        if (!(cond)) {                                                                  \
+            LOGIT::Assert(0, #cond, __FILE__, __LINE__, (info), 0);                     \
+            LOGIT::OrderlyStop();                                                       \
+        }                                                                               \
+    } while (0)
+
+#endif
