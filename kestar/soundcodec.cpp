@@ -156,13 +156,15 @@ int16_t Wav8ToLinear(uint8_t byte)
 bool ResampledCount(long long n, int oldRate, int newRate, long long *count)
 {
     *count = 0;
-    if (n < 0 || oldRate <= 0 || newRate <= 0)
+    // Two bytes a sample plus the terminator must stay below the 32-bit length of a buffer, and
+    // n × newRate must stay within 64 bits.
+    const long long limit = INT_MAX / 2 - 16;
+    if (n < 0 || n > limit || oldRate <= 0 || newRate <= 0)
         return false;
-    double m = static_cast<double>(n) * newRate / oldRate;
-    // Two bytes a sample plus the terminator must stay below the 32-bit length of a buffer.
-    if (m >= static_cast<double>(INT_MAX / 2 - 16))
+    long long m = n * newRate / oldRate;
+    if (m > limit)
         return false;
-    *count = static_cast<long long>(m);
+    *count = m;
     return true;
 }
 
@@ -178,10 +180,12 @@ bool Resample(const uint8_t *source, size_t n, int oldRate, int newRate, uint8_t
             PutSample(target, i, 0);
         return true;
     }
-    const double step = static_cast<double>(oldRate) / newRate;
+    // The source position of output sample i is i × oldRate / newRate, kept as an exact
+    // fraction: floating point gives other results on x87 (i686) than on SSE (x86_64).
     for (size_t i = 0; i < m; i++) {
-        double h = static_cast<double>(i) * step;
-        size_t k = static_cast<size_t>(h);
+        long long position = static_cast<long long>(i) * oldRate;
+        size_t k = static_cast<size_t>(position / newRate);
+        long long fraction = position % newRate;
         int value;
         if (k + 1 >= n) {
             // No right neighbour: hold the last sample to the end.
@@ -189,7 +193,7 @@ bool Resample(const uint8_t *source, size_t n, int oldRate, int newRate, uint8_t
         } else {
             int left = GetSample(source, k);
             int right = GetSample(source, k + 1);
-            value = left + static_cast<int>((h - static_cast<double>(k)) * (right - left));
+            value = left + static_cast<int>(fraction * (right - left) / newRate);
         }
         PutSample(target, i, value);
     }
