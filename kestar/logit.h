@@ -26,6 +26,33 @@ int Assert(int condition, const char *text, const char *file, int line, const ch
 // and ends the process with exit code 42.  Never returns.
 [[noreturn]] void OrderlyStop();
 
+// Closes the log as "/LOGITCLOSE" does (also at the end of the program).
+void Close();
+// True while file logging or debugger output is on.
+bool IsLogging();
+// Copies the name of the open log file (empty for none, standard error or a console).
+void GetFileName(char *buffer, int size);
+// The level and category mask of PrintfLevel ("/LOG:n", "/D:n" OR into it).
+int GetLogitLevel();
+void SetLogitLevel(int level);
+// The no-assert state that each "/NOASSERT" flips.
+bool IsNoAssert();
+// The crash-dump level of "/CRASHDUMP[:n]" (0 = off) and "/LOGITHARD" (at least 2); the
+// application frame reads it when it arms its crash handler.
+int GetCrashDumpLevel();
+void SetCrashDumpLevel(int level);
+// Set by the application frame: the application name and version for the assertion title and the
+// fallback assertion file, and whether the user interface is German.  Until then the program's
+// file name stands for the name.
+void SetApplication(const char *name, const char *version, bool german);
+// Set by the application frame: writes a crash dump when crash dumps are on; called before the
+// process ends after the user answered No to an assertion.
+void SetCrashDumpWriter(void (*writer)());
+// The boxes of failed assertions can also be kept away through the environment: a non-empty
+// ORVAKNOASSERT other than "0" acts like "/NOASSERT" (test programs set it).
+// For tests: forgets the start time, the first thread, nesting and channel, as at process start.
+void ResetForTests();
+
 } // namespace LOGIT
 
 // Assertion helpers; each evaluates to the result of LOGIT::Assert (1 = go on).

@@ -1,0 +1,69 @@
+// The few operating-system services that the log facility and the assertions need, kept private
+// to them: the log must work before (and underneath) every other OS-layer class, which all log
+// through it.  Plain char buffers only: no STRING, so nothing here can log or assert.
+// Implemented by logitos_win32.cpp and logitos_posix.cpp.
+#ifndef KESTAR_LOGITOS_H
+#define KESTAR_LOGITOS_H
+
+#include <cstddef>
+
+namespace LOGITOS {
+
+// The process-wide log lock: re-entrant, created race-free on first use, never destroyed, so a
+// thread that writes while the log is closed or reopened, or during static destruction, never
+// touches a freed lock.
+void LockLog();
+void UnlockLog();
+
+// High-resolution counter and its ticks per second.
+unsigned long long Counter();
+unsigned long long CounterFrequency();
+unsigned long CurrentThreadId();
+unsigned long CurrentProcessId();
+
+// Output handles: a file we opened, the standard error handle or a console's output.  Only
+// CloseOutput on a handle from OpenLogFile or OpenConsole releases anything.
+void *OpenLogFile(const char *name, bool append, bool writeThrough); // null on failure
+void *StdErrOutput();
+void *OpenConsole();                    // allocates a console; null on failure
+void CloseOutput(void *handle, bool isConsole);
+bool WriteOutput(void *handle, const char *data, size_t length);
+void DebuggerOutput(const char *text);
+// Appends text to a file (created when missing); false when it cannot be opened or written.
+bool AppendToFile(const char *name, const char *text);
+bool RemoveFile(const char *name);
+bool FileExists(const char *name);
+bool IsAbsolutePath(const char *name);
+char PathSeparator();
+
+// The last system error code of the calling thread, and its text without trailing line breaks
+// (empty for 0).
+int LastErrorCode();
+void ErrorText(int code, char *buffer, size_t size);
+
+struct DATETIME {
+    int year, month, day, hour, minute, second, millisecond;
+};
+void LocalNow(DATETIME &now);
+
+// Folders without a trailing separator; false (buffer empty) when unknown.
+bool DocumentsFolder(char *buffer, size_t size, bool allUsers);
+bool DesktopFolder(char *buffer, size_t size);
+bool RunsAsSystemUser();
+// The program's full path; its size and modification time (false when unknown).
+bool ProgramPath(char *buffer, size_t size);
+bool FileSizeAndTime(const char *name, unsigned long &size, DATETIME &modified);
+
+// An environment value as the process has it now; false when unset.
+bool GetEnv(const char *name, char *buffer, size_t size);
+
+// Puts the Yes/No question of a failed assertion before the user; true for Yes.  Where there is
+// no user interface the answer is Yes (the program goes on).
+bool AskYesNo(const char *caption, const char *text);
+void Beep(unsigned frequency, unsigned milliseconds);
+// Ends the process at once with the exit code, after flushing the C library's streams.
+[[noreturn]] void ExitProcess(int code);
+
+} // namespace LOGITOS
+
+#endif
