@@ -24,5 +24,7 @@ for arch in i686 x86_64; do
 done
 rc=0
 ctest --test-dir "$root" --output-on-failure -j"${JOBS:-$(nproc)}" "$@" || rc=$?
+# The fuzz targets run (bounded) with the full run only, not with a ctest selection.
+if [[ $# -eq 0 ]]; then "$top/tools/fuzz.sh" "$root" || rc=1; fi
 for arch in i686 x86_64; do WINEPREFIX=$root/$arch/wineprefix wineserver -k 2>/dev/null || true; done
 exit $rc

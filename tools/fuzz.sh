@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# fuzz.sh [BUILD_ROOT]: builds the libFuzzer targets of tests/fuzz with clang (AddressSanitizer and
+# UndefinedBehaviorSanitizer) under BUILD_ROOT/fuzz and runs each for PLX_FUZZ_SECONDS seconds
+# (default 20), starting from its seed corpus tests/fuzz/<name>/.  Fails when a target finds a
+# crash; the input that crashed is kept under BUILD_ROOT/fuzz/artifacts.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+root=${1:-$top/build}
+dir=$root/fuzz
+seconds=${PLX_FUZZ_SECONDS:-20}
+if [[ ! -f $dir/build.ninja ]]; then
+  CC=clang CXX=clang++ cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DPLX_FUZZ=ON >/dev/null
+fi
+echo "== building fuzz targets"
+cmake --build "$dir" -j"${JOBS:-$(nproc)}" | grep -v '^\[' || true
+[[ ${PIPESTATUS[0]} == 0 ]] || { echo "build of the fuzz targets failed" >&2; exit 1; }
+mkdir -p "$dir/artifacts"
+rc=0
+for bin in "$dir"/bin/*_fuzz; do
+  [[ -x $bin ]] || continue
+  name=$(basename "$bin" _fuzz)
+  # New inputs go to a corpus in the build folder; the seeds in the repository stay as they are.
+  mkdir -p "$dir/corpus/$name"
+  echo "== fuzzing $name for ${seconds}s"
+  if ! "$bin" -max_total_time="$seconds" -artifact_prefix="$dir/artifacts/$name-" \
+       "$dir/corpus/$name" "$top/tests/fuzz/$name" >"$dir/$name.log" 2>&1; then
+    echo "fuzz target $name failed (log: $dir/$name.log):" >&2
+    tail -40 "$dir/$name.log" >&2
+    rc=1
+  fi
+done
+exit $rc
