@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "kestar/logit.h"
+#include "tests/support/tempfolder_support.h"
+
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -179,13 +183,81 @@ TEST(UNICODE, SingleCharacterEdgeCases)
             << c.CodePage << " U+" << std::hex << c.Value;
 }
 
-TEST(UNICODE, PageWithoutTableGivesAtSign)
+// Runs with the log open into a scratch folder, which is also the current folder, so that the
+// assertion file lands there.
+class UnicodeLog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous = CurrentFolderForTest();
+        ASSERT_TRUE(ChangeFolderForTest(folder.Path()));
+        LOGIT::Close();
+        ASSERT_EQ(1, LOGIT::HandleSwitch(("/LOGIT:" + folder.File("log.txt")).c_str()));
+    }
+    void TearDown() override
+    {
+        LOGIT::Close();
+        ChangeFolderForTest(previous);
+    }
+    std::string Log()
+    {
+        LOGIT::Close();
+        return ReadWholeFile(folder.File("log.txt"));
+    }
+    static bool Has(const std::string &text, const std::string &part)
+    {
+        return text.find(part) != std::string::npos;
+    }
+
+    TEMPFOLDER folder;
+    std::string previous;
+};
+
+TEST_F(UnicodeLog, PageWithoutTableReportsAndGivesAtSign)
 {
     UNICODE *u = UNICODE::GetInstance();
     EXPECT_EQ(u'@', u->ToWide(0x80, 932));
     EXPECT_EQ(u'@', u->ToWide(0xE9, 8871));
-    EXPECT_EQ(u'@', u->ToWide(0x80, UNICODE_CPUTF8));
+    std::string log = Log();
+    EXPECT_TRUE(Has(log, "idx!=-1")) << log;
+    EXPECT_TRUE(Has(log, "codepage :932")) << log;
+    EXPECT_TRUE(Has(log, "codepage :8871")) << log;
+    EXPECT_TRUE(Has(ReadWholeFile(folder.File("assert.log")), "codepage :932"));
+}
+
+TEST_F(UnicodeLog, Utf8PageInSingleByteConversionsReports)
+{
+    UNICODE *u = UNICODE::GetInstance();
     EXPECT_EQ(u'A', u->ToWide('A', UNICODE_CPUTF8));
+    EXPECT_EQ(u'@', u->ToWide(0x80, UNICODE_CPUTF8));
+    EXPECT_EQ('A', u->FromWide('A', UNICODE_CPUTF8));
+    std::string log = Log();
+    EXPECT_TRUE(Has(log, "cp!=UNICODE_CPUTF8")) << log;
+    EXPECT_FALSE(Has(log, "idx!=-1")) << log;
+}
+
+TEST_F(UnicodeLog, BuildingLogsItsSteps)
+{
+    std::unique_ptr<UNICODE> u(new UNICODE());
+    std::string log = Log();
+    // The message part of each line, after the "[time:thread] " column.
+    std::vector<std::string> bodies;
+    size_t start = 0;
+    while (start < log.size()) {
+        size_t end = log.find('\n', start);
+        std::string line = log.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        start = end == std::string::npos ? log.size() : end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        size_t column = line.find("] ");
+        bodies.push_back(column == std::string::npos ? line : line.substr(column + 2));
+    }
+    std::vector<std::string> expected = {"UNICODE::UNICODE", "UNICODE::UNICODE init tables",
+                                         "UNICODE::UNICODE init done", "UNICODE::UNICODE done"};
+    auto first = std::find(bodies.begin(), bodies.end(), expected[0]);
+    ASSERT_NE(bodies.end(), first) << log;
+    EXPECT_EQ(expected, std::vector<std::string>(first, first + std::min<size_t>(4, bodies.end() - first))) << log;
+    EXPECT_FALSE(Has(log, "ASSERTION")) << log;
 }
 
 TEST(UNICODE, EntryAccessorsOfAPrivateBuild)
