@@ -126,7 +126,9 @@ TEST(SFFCODEC, RoundTripsPagesThroughTheBaseForm)
     wide.Fill(2700, 5184, 2); // white 2700, black to the end
     const std::vector<Page> pages = {faxtest::RandomRuns(1728, 100, 1), normal,
                                      faxtest::Alternating(2432, 40), gaps, wide,
-                                     faxtest::WhiteRunThenBlack(1728, 1000)};
+                                     faxtest::WhiteRunThenBlack(1728, 1000),
+                                     // Narrow pages are converted too (after an assertion).
+                                     faxtest::RandomRuns(13, 5, 4), faxtest::RandomRuns(1700, 9, 5)};
     int written = 0;
     std::vector<uint8_t> sff = ToSff(pages, &written);
     EXPECT_EQ(written, (int)pages.size());

@@ -6,12 +6,6 @@
 #include <random>
 #include <sstream>
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace faxtest {
 
 Page::Page(int width, int height, bool fine) : Width(width), Fine(fine)
@@ -181,36 +175,6 @@ std::vector<uint8_t> PackBits(const std::string &bits)
         n++;
     }
     return out;
-}
-
-std::string TempFile(const std::string &name)
-{
-#if defined(_WIN32)
-    char dir[MAX_PATH];
-    GetTempPathA(sizeof(dir), dir);
-    return std::string(dir) + "plx" + std::to_string(GetCurrentProcessId()) + "_" + name;
-#else
-    return "/tmp/plx" + std::to_string(getpid()) + "_" + name;
-#endif
-}
-
-void RemoveFile(const std::string &path)
-{
-    std::remove(path.c_str());
-}
-
-std::vector<uint8_t> ReadFile(const std::string &path)
-{
-    std::vector<uint8_t> data;
-    FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return data;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0)
-        data.insert(data.end(), buf, buf + n);
-    std::fclose(f);
-    return data;
 }
 
 bool WriteFile(const std::string &path, const std::vector<uint8_t> &data)

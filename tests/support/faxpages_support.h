@@ -47,10 +47,7 @@ std::vector<uint8_t> PackBits(const std::string &bits);
 uint32_t Get32(const std::vector<uint8_t> &v, size_t at);
 uint16_t Get16(const std::vector<uint8_t> &v, size_t at);
 
-// Temporary file names for tests; RemoveFile deletes quietly.
-std::string TempFile(const std::string &name);
-void RemoveFile(const std::string &path);
-std::vector<uint8_t> ReadFile(const std::string &path);
+// Writes bytes to a file (binary); false on any failure.
 bool WriteFile(const std::string &path, const std::vector<uint8_t> &data);
 
 } // namespace faxtest
