@@ -10,7 +10,8 @@
 
 CRITSECT::CRITSECT() : pCritSect(new (std::nothrow) pthread_mutex_t)
 {
-    if (ORVAK_ASSERT(this->pCritSect)) {
+    ORVAK_ASSERT(this->pCritSect);
+    if (pCritSect) {
         pthread_mutexattr_t attr;
         pthread_mutexattr_init(&attr);
         pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);

@@ -9,7 +9,8 @@
 
 CRITSECT::CRITSECT() : pCritSect(new (std::nothrow) CRITICAL_SECTION)
 {
-    if (ORVAK_ASSERT(this->pCritSect))
+    ORVAK_ASSERT(this->pCritSect);
+    if (pCritSect)
         InitializeCriticalSection(static_cast<CRITICAL_SECTION *>(pCritSect));
 }
 

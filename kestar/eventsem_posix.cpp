@@ -32,7 +32,8 @@ const int WAIT_FAILED = -1;
 
 EVENTSEM::EVENTSEM(bool initiallySignalled) : hev(new (std::nothrow) POSIXEVENT)
 {
-    if (ORVAK_ASSERT(this->hev)) {
+    ORVAK_ASSERT(this->hev);
+    if (hev) {
         POSIXEVENT *e = static_cast<POSIXEVENT *>(hev);
         pthread_mutex_init(&e->guard, nullptr);
         pthread_condattr_t attr;

@@ -619,6 +619,18 @@ int Assert(int condition, const char *text, const char *file, int line, const ch
     OrderlyStop();
 }
 
+int HandleDebugKey(int functionKey)
+{
+    static const char *const switches[] = {"/LOGIT", "/LOGITHARD", "/LOGIT:CONSOLE", "/LOGITCLOSE"};
+    if (functionKey < 5 || functionKey > 8)
+        return 0;
+    HandleSwitch(switches[functionKey - 5]);
+    static const unsigned rising[] = {440, 660, 880};
+    for (int i = 0; i < 3; ++i)
+        LOGITOS::Beep(functionKey == 8 ? rising[2 - i] : rising[i], 60);
+    return 1;
+}
+
 void OrderlyStop()
 {
     Close();

@@ -26,6 +26,16 @@ int Assert(int condition, const char *text, const char *file, int line, const ch
 // and ends the process with exit code 42.  Never returns.
 [[noreturn]] void OrderlyStop();
 
+// The debug hot keys: function key 5 acts as "/LOGIT", 6 as "/LOGITHARD", 7 as
+// "/LOGIT:CONSOLE", 8 as "/LOGITCLOSE", each acknowledged by three beeps (rising, falling for 8).
+// 1 when the key was one of them.  The caller has checked that Ctrl and Shift are down, Alt not.
+int HandleDebugKey(int functionKey);
+#if defined(_WIN32)
+// Reads the hot keys from a window message (WM_KEYDOWN, or a list view's LVN_KEYDOWN inside
+// WM_NOTIFY) while Ctrl and Shift are held and Alt is not; 1 when one was acted on.  The class
+// library's window procedures call it after every message.
+int HandleDebugHotKeys(unsigned message, unsigned long long wparam, long long lparam);
+#endif
 // Closes the log as "/LOGITCLOSE" does (also at the end of the program).
 void Close();
 // True while file logging or debugger output is on.

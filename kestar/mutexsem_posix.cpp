@@ -87,7 +87,8 @@ RESULT Acquire(POSIXMUTEX *m, int timeout)
 
 MUTEXSEM::MUTEXSEM(bool initiallyOwned, const char *name) : hmux(new (std::nothrow) POSIXMUTEX)
 {
-    if (ORVAK_ASSERT(this->hmux)) {
+    ORVAK_ASSERT(this->hmux);
+    if (hmux) {
         POSIXMUTEX *m = static_cast<POSIXMUTEX *>(hmux);
         pthread_mutex_init(&m->guard, nullptr);
         pthread_condattr_t attr;

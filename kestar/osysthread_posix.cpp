@@ -82,8 +82,10 @@ void *CreateThread(THREADPROC start, void *argument)
 void *CreateThreadWithParm(THREADPROC start, void *object, int parameter)
 {
     THREADPARM *pparm = new (std::nothrow) THREADPARM{THREADPARM_MAGIC, object, parameter};
-    if (!ORVAK_ASSERT(pparm))
+    if (!pparm) {
+        ORVAK_ASSERT(pparm);
         return nullptr;
+    }
     unsigned long tid;
     THREAD *t = Start(start, pparm, tid);
     if (!t)
@@ -106,8 +108,10 @@ void SetCrashHandlerArm(void (*arm)())
 
 bool WaitThread(void *hthread, int timeout)
 {
-    if (!ORVAK_ASSERT(hthread!=NULL))
+    if (!hthread) {
+        ORVAK_ASSERT(hthread!=NULL);
         return false;
+    }
     THREAD *t = static_cast<THREAD *>(hthread);
     if (timeout != 0)
         LOGIT::Printf("OSYS::WaitThread hthread=%p, timeout=%d\n", hthread, timeout);

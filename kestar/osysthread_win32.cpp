@@ -54,8 +54,10 @@ void *CreateThread(THREADPROC start, void *argument)
 void *CreateThreadWithParm(THREADPROC start, void *object, int parameter)
 {
     THREADPARM *pparm = new (std::nothrow) THREADPARM{THREADPARM_MAGIC, object, parameter};
-    if (!ORVAK_ASSERT(pparm))
+    if (!pparm) {
+        ORVAK_ASSERT(pparm);
         return nullptr;
+    }
     START *block = new (std::nothrow) START{start, pparm};
     unsigned tid = 0;
     uintptr_t h = block ? _beginthreadex(nullptr, kStackCommit, Trampoline, block, 0, &tid) : 0;
@@ -81,8 +83,10 @@ void SetCrashHandlerArm(void (*arm)())
 
 bool WaitThread(void *hthread, int timeout)
 {
-    if (!ORVAK_ASSERT(hthread!=NULL))
+    if (!hthread) {
+        ORVAK_ASSERT(hthread!=NULL);
         return false;
+    }
     if (timeout != 0)
         LOGIT::Printf("OSYS::WaitThread hthread=%p, timeout=%d\n", hthread, timeout);
     DWORD rc = WaitForSingleObject(hthread, timeout < 0 ? INFINITE : static_cast<DWORD>(timeout));

@@ -2,8 +2,10 @@
 // abandoned lock.
 #include "kestar/mutexsem.h"
 
+#include "kestar/critsect.h"
 #include "kestar/eventsem.h"
 #include "kestar/osysthread.h"
+#include "kestar/raisethreadpriority.h"
 
 #include <gtest/gtest.h>
 
@@ -80,6 +82,109 @@ TEST(MUTEXSEM, PollOnLockHeldElsewhereFailsAtOnceAndUnlimitedWaitSucceeds)
     EXPECT_TRUE(lock.Obtain(-1));
     lock.Release();
     WaitResult(holder);
+}
+
+unsigned TakeAndEnd(void *p)
+{
+    OSYS::InitThreadCrashHandler();
+    return static_cast<MUTEXSEM *>(p)->Obtain(-1) ? 1 : 0; // ends without releasing
+}
+
+TEST(MUTEXSEM, AbandonedLockCountsAsObtainedAndIsReleasedByItsNewOwner)
+{
+    MUTEXSEM lock;
+    void *t = OSYS::CreateThread(TakeAndEnd, &lock);
+    ASSERT_NE(nullptr, t);
+    ASSERT_TRUE(OSYS::WaitThread(t, -1));
+    EXPECT_TRUE(lock.Obtain(30000));
+    lock.Release();
+    // Released for real: another thread gets it at once.
+    t = OSYS::CreateThread(PollLock, &lock);
+    ASSERT_TRUE(OSYS::WaitThread(t, -1));
+    EXPECT_TRUE(lock.Obtain(0));
+    lock.Release();
+}
+
+TEST(MUTEXSEM, InitiallyOwnedByItsCreator)
+{
+    MUTEXSEM lock(true, nullptr);
+    void *t = OSYS::CreateThread(PollLock, &lock);
+    ASSERT_NE(nullptr, t);
+    ASSERT_TRUE(OSYS::WaitThread(t, -1));
+    lock.Release();
+    HOLDER h;
+    h.lock = &lock;
+    void *holder = OSYS::CreateThread(HoldLock, &h);
+    ASSERT_TRUE(h.taken.Wait(30000));
+    EXPECT_TRUE(h.obtained);
+    h.release.Set();
+    WaitResult(holder);
+}
+
+struct COUNTER {
+    CRITSECT section;
+    long value = 0;
+};
+
+unsigned AddMany(void *p)
+{
+    OSYS::InitThreadCrashHandler();
+    COUNTER *c = static_cast<COUNTER *>(p);
+    for (int i = 0; i < 20000; ++i) {
+        c->section.Enter();
+        c->section.Enter(); // re-entrant for its owner
+        long v = c->value;
+        c->value = v + 1;
+        c->section.Leave();
+        c->section.Leave();
+    }
+    return 0;
+}
+
+TEST(CRITSECT, SerialisesThreads)
+{
+    COUNTER c;
+    void *threads[4];
+    for (void *&t : threads) {
+        t = OSYS::CreateThread(AddMany, &c);
+        ASSERT_NE(nullptr, t);
+    }
+    for (void *t : threads)
+        EXPECT_TRUE(OSYS::WaitThread(t, -1));
+    EXPECT_EQ(80000, c.value);
+}
+
+unsigned PriorityScenario(void *p)
+{
+    OSYS::InitThreadCrashHandler();
+    int *out = static_cast<int *>(p);
+    {
+        RAISETHREADPRIORITY lowered(-1);
+        out[0] = lowered.RaiseOk ? 1 : 0;
+        out[1] = GetCurrentThreadPriority();
+        {
+            // 100 is no thread priority: the raise fails, and the end of the scope must not
+            // "restore" to 2 either.
+            RAISETHREADPRIORITY refused(100, 2);
+            out[2] = refused.RaiseOk ? 1 : 0;
+        }
+        out[3] = GetCurrentThreadPriority();
+    }
+    out[4] = GetCurrentThreadPriority();
+    return 0;
+}
+
+TEST(RAISETHREADPRIORITY, RestoresOnlyWhenTheChangeSucceeded)
+{
+    int out[5] = {-9, -9, -9, -9, -9};
+    void *t = OSYS::CreateThread(PriorityScenario, out);
+    ASSERT_NE(nullptr, t);
+    ASSERT_TRUE(OSYS::WaitThread(t, -1));
+    EXPECT_EQ(1, out[0]);
+    EXPECT_EQ(-1, out[1]);
+    EXPECT_EQ(0, out[2]);
+    EXPECT_EQ(-1, out[3]);
+    EXPECT_EQ(0, out[4]);
 }
 
 } // namespace

@@ -1,0 +1,121 @@
+// The assertion box, driven by the dialog watcher: Yes goes on, No ends the process with exit
+// code 42 after writing and closing the log.  The test main keeps boxes away (ORVAKNOASSERT);
+// these tests lift that for the one assertion they drive.
+#include "kestar/logit.h"
+
+#include "tests/support/dialog_watcher_support.h"
+#include "tests/support/tempfolder_support.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace {
+
+// Lifts the box suppression of the test main for the life of the object.
+class BOXALLOWED {
+public:
+    BOXALLOWED()
+    {
+        wasNoAssert = LOGIT::IsNoAssert();
+        if (wasNoAssert)
+            LOGIT::HandleSwitch("/NOASSERT");
+        SetEnvironmentVariableA("ORVAKNOASSERT", nullptr);
+    }
+    ~BOXALLOWED()
+    {
+        SetEnvironmentVariableA("ORVAKNOASSERT", "1");
+        if (wasNoAssert)
+            LOGIT::HandleSwitch("/NOASSERT");
+    }
+
+private:
+    bool wasNoAssert;
+};
+
+TEST(LOGITBOX, YesGoesOn)
+{
+    TEMPFOLDER folder;
+    std::string cwd = CurrentFolderForTest();
+    ASSERT_TRUE(ChangeFolderForTest(folder.Path()));
+    LOGIT::SetApplication("Parlomatix", "4.23", false);
+    int rc;
+    std::string title, text;
+    {
+        BOXALLOWED allowed;
+        DIALOGWATCHER watcher(IDYES, 30000, GetCurrentThreadId());
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        rc = ORVAK_ASSERT_INFO(2 < 1, "box test");
+        EXPECT_TRUE(watcher.Pressed());
+        title = watcher.Title();
+        text = watcher.Text();
+    }
+    LOGIT::SetApplication(nullptr, nullptr, false);
+    ChangeFolderForTest(cwd);
+    EXPECT_EQ(1, rc);
+    EXPECT_EQ(0u, title.find("Orvak Parlomatix (4.23) / ")) << title;
+    EXPECT_EQ(0u, text.find("An unexpected condition has been encountered.\n\nPlease contact us via our web site and "
+                             "provide the following information (logged in the assert.log file):\n\n"
+                             "    Condition: 2 < 1\n"))
+        << text;
+    EXPECT_NE(std::string::npos, text.find("    Last Err.: 2L (")) << text;
+    EXPECT_NE(std::string::npos, text.find("    Add. Info: box test\n\nDo you want to try to continue with the program?"))
+        << text;
+    EXPECT_TRUE(FileExistsForTest(folder.File("assert.log")));
+}
+
+// Logs into the folder, fails an assertion and answers No.
+void AnswerNo(const char *folder)
+{
+    SetCurrentDirectoryA(folder);
+    LOGIT::HandleSwitch((std::string("/LOGIT:") + folder + "\\child.log").c_str());
+    BOXALLOWED allowed;
+    DIALOGWATCHER watcher(IDNO, 30000, GetCurrentThreadId());
+    LOGIT::Assert(0, "answer no", __FILE__, __LINE__, nullptr, 0);
+    ExitProcess(3); // not reached: a No ends the process
+}
+
+TEST(LOGITBOX, NoEndsTheProgramWith42AfterClosingTheLog)
+{
+    // The death test's child runs this body again up to the statement; it finds the parent's
+    // scratch folder in its environment and makes none of its own.
+    char path[MAX_PATH] = "";
+    std::unique_ptr<TEMPFOLDER> folder;
+    if (GetEnvironmentVariableA("PLX_CHILD_FOLDER", path, sizeof(path)) == 0) {
+        folder.reset(new TEMPFOLDER);
+        snprintf(path, sizeof(path), "%s", folder->Path().c_str());
+        SetEnvironmentVariableA("PLX_CHILD_FOLDER", path);
+    }
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(AnswerNo(path), ::testing::ExitedWithCode(42), "");
+    SetEnvironmentVariableA("PLX_CHILD_FOLDER", nullptr);
+    ASSERT_TRUE(folder);
+    std::string text = ReadWholeFile(folder->File("child.log"));
+    EXPECT_NE(std::string::npos, text.find("*** ASSERTION FAILED: \n    Condition: answer no\n")) << text;
+    EXPECT_TRUE(FileExistsForTest(folder->File("assert.log")));
+}
+
+TEST(LOGITBOX, QuietAndNoAssertNeverShowTheBox)
+{
+    // With the suppression lifted, quiet assertions and "/NOASSERT" still keep the box away; a
+    // watcher that would press No (ending the process) never finds one.
+    TEMPFOLDER folder;
+    std::string cwd = CurrentFolderForTest();
+    ASSERT_TRUE(ChangeFolderForTest(folder.Path()));
+    {
+        BOXALLOWED allowed;
+        DIALOGWATCHER watcher(IDNO, 1000, GetCurrentThreadId());
+        EXPECT_EQ(1, ORVAK_ASSERT_QUIET(false, "quiet"));
+        LOGIT::HandleSwitch("/NOASSERT");
+        EXPECT_EQ(1, ORVAK_ASSERT(false));
+        LOGIT::HandleSwitch("/NOASSERT");
+        EXPECT_FALSE(watcher.WaitPressed(0));
+    }
+    ChangeFolderForTest(cwd);
+}
+
+} // namespace
