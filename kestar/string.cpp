@@ -360,9 +360,15 @@ STRING::STRING(const char16_t *wide, STRING_SIZE_T length, int codepage) : BINAR
         CodePage = UNICODE_CPUTF8;
         return;
     }
+    // One byte per character; a surrogate pair is one character (with no byte in any page).
     Make(length);
-    for (STRING_SIZE_T i = 0; i < length; i++)
-        Buffer[i] = static_cast<char>(WSTRING::CharFromWide(wide[i], codepage));
+    size_t i = 0;
+    STRING_SIZE_T out = 0;
+    while (i < static_cast<size_t>(length)) {
+        const unsigned int c = UNICODE::NextCodePoint(wide, static_cast<size_t>(length), &i);
+        Buffer[out++] = static_cast<char>(WSTRING::CharFromWide(c, codepage));
+    }
+    Truncate(out);
 }
 
 STRING::STRING(const WSTRING &wide, int codepage) : STRING(wide.GetBuffer(), wide.Length(), codepage) {}

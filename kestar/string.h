@@ -11,15 +11,9 @@
 #include <type_traits>
 
 #include "kestar/binary.h"
+#include "kestar/unicode.h" // the special code pages UNICODE_CPSYSTEM, UNICODE_CPFLAT, UNICODE_CPUTF8
 
 class WSTRING;
-
-// Special code pages (their conversions belong to the code-page tables).
-#ifndef UNICODE_CPSYSTEM
-#define UNICODE_CPSYSTEM (-2) // the system's ANSI code page
-#define UNICODE_CPFLAT (-3)   // byte = low 8 bits of the character
-#define UNICODE_CPUTF8 (-4)   // UTF-8
-#endif
 
 #if defined(__MINGW32__)
 #define KESTAR_PRINTF_FORMAT(f, a) __attribute__((format(gnu_printf, f, a)))

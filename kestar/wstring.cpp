@@ -30,80 +30,24 @@ bool InWideSet(char16_t c, const char16_t *set)
 }
 
 // ---- Character conversions ----------------------------------------------------------------------
-// Stand-in mappings until the code-page tables exist: the 8-bit side is taken as Latin-1 and the
-// UTF-8 coder handles the 16-bit range.  Every conversion of this file goes through these four.
+// All through the code-page tables, one character at a time.
 
-char16_t MapToWide(unsigned char c, int /*codepage*/)
+// Appends decoded UTF-16 units to the WSTRING given as context.
+void AppendUnits(void *context, const char16_t *units, size_t count)
 {
-    return static_cast<char16_t>(c);
-}
-
-unsigned char MapFromWide(char16_t c, int /*codepage*/)
-{
-    return c < 0x100 ? static_cast<unsigned char>(c) : static_cast<unsigned char>('?');
-}
-
-// Decodes UTF-8 and appends the characters; broken sequences give their bytes as characters.
-void MapUtf8ToWide(const char *text, STRING_SIZE_T len, WSTRING &out)
-{
-    const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
-    STRING_SIZE_T i = 0;
-    while (i < len) {
-        const unsigned char c = p[i];
-        int more = c >= 0xF0 && c <= 0xF7 ? 3 : c >= 0xE0 && c <= 0xEF ? 2 : c >= 0xC0 && c <= 0xDF ? 1 : 0;
-        if (more == 0) {
-            out.AppendChar(c);
-            i++;
-            continue;
-        }
-        unsigned value = c & (0x3F >> more);
-        STRING_SIZE_T k = 1;
-        for (; k <= more && i + k < len && (p[i + k] & 0xC0) == 0x80; k++)
-            value = (value << 6) | (p[i + k] & 0x3F);
-        if (k <= more) {
-            // A broken sequence: its bytes, and the byte that broke it, as characters of their own.
-            for (STRING_SIZE_T j = 0; j < k; j++)
-                out.AppendChar(p[i + j]);
-            if (i + k < len) {
-                out.AppendChar(p[i + k]);
-                k++;
-            }
-            i += k;
-            continue;
-        }
-        out.AppendChar(static_cast<char16_t>(value));
-        i += more + 1;
-    }
-}
-
-// 1 to 3 bytes of one 16-bit character; out holds at least 4 bytes.
-int MapWideToUtf8(char16_t c, char *out)
-{
-    if (c < 0x80) {
-        out[0] = static_cast<char>(c);
-        return 1;
-    }
-    if (c < 0x800) {
-        out[0] = static_cast<char>(0xC0 | (c >> 6));
-        out[1] = static_cast<char>(0x80 | (c & 0x3F));
-        return 2;
-    }
-    out[0] = static_cast<char>(0xE0 | (c >> 12));
-    out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out[2] = static_cast<char>(0x80 | (c & 0x3F));
-    return 3;
+    static_cast<WSTRING *>(context)->BINARY::Append(units, static_cast<STRING_SIZE_T>(count * 2));
 }
 
 } // namespace
 
 char16_t WSTRING::CharToWide(unsigned char c, int codepage)
 {
-    return MapToWide(c, codepage);
+    return UNICODE::GetInstance()->ToWide(c, codepage);
 }
 
-unsigned char WSTRING::CharFromWide(char16_t c, int codepage)
+unsigned char WSTRING::CharFromWide(unsigned int c, int codepage)
 {
-    return MapFromWide(c, codepage);
+    return UNICODE::GetInstance()->FromWide(c, codepage);
 }
 
 // ---- Construction -------------------------------------------------------------------------------
@@ -428,14 +372,16 @@ STRING WSTRING::ToUtf8() const
         return result;
     result.SetNotNull();
     const STRING_SIZE_T len = Length();
-    for (STRING_SIZE_T i = 0; i < len; i++) {
-        const char16_t c = Chars()[i];
+    size_t i = 0;
+    while (i < static_cast<size_t>(len)) {
+        // A surrogate pair is one character of 4 bytes.
+        const unsigned int c = UNICODE::NextCodePoint(Chars(), static_cast<size_t>(len), &i);
         if (c < 0x80) {
             const char byte = static_cast<char>(c);
             result.BINARY::Append(&byte, 1);
         } else {
             char bytes[8];
-            const int n = MapWideToUtf8(c, bytes);
+            const int n = UNICODE::WideToUtf8(c, bytes, sizeof(bytes));
             result.BINARY::Append(bytes, n);
         }
     }
@@ -451,7 +397,9 @@ void WSTRING::FromUtf8(const char *text, STRING_SIZE_T len)
     if (len < 0)
         len = static_cast<STRING_SIZE_T>(strlen(text));
     SetNotNull();
-    MapUtf8ToWide(text, len, *this);
+    UTF8STATE state = {};
+    UNICODE::Utf8ToWide(text, len, &state, AppendUnits, this);
+    UNICODE::Utf8Flush(&state, AppendUnits, this);
 }
 
 void WSTRING::FromCodePage(const char *text, STRING_SIZE_T len, int codepage)

@@ -77,9 +77,9 @@ public:
     void FromUtf8(const char *text, STRING_SIZE_T len = -1);
     void FromCodePage(const char *text, STRING_SIZE_T len, int codepage);
 
-    // One character between a code page and UTF-16.
+    // One character between a code page and Unicode (through the code-page tables).
     static char16_t CharToWide(unsigned char c, int codepage);
-    static unsigned char CharFromWide(char16_t c, int codepage);
+    static unsigned char CharFromWide(unsigned int c, int codepage);
 
 private:
     // Byte-counting operations of BINARY that would be wrong on characters.
