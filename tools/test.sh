@@ -23,8 +23,9 @@ for arch in i686 x86_64; do
   "$top/tools/wineprefix.sh" "$root/$arch/wineprefix"
 done
 rc=0
-ctest --test-dir "$root" --output-on-failure -j"${JOBS:-$(nproc)}" "$@" || rc=$?
-# The fuzz targets run (bounded) with the full run only, not with a ctest selection.
+# The fuzz targets run (bounded) with the full run only, not with a ctest selection; they run
+# first so that the output ends with ctest's summary.
 if [[ $# -eq 0 ]]; then "$top/tools/fuzz.sh" "$root" || rc=1; fi
+ctest --test-dir "$root" --output-on-failure -j"${JOBS:-$(nproc)}" "$@" || rc=1
 for arch in i686 x86_64; do WINEPREFIX=$root/$arch/wineprefix wineserver -k 2>/dev/null || true; done
 exit $rc
