@@ -252,8 +252,7 @@ void OpenLog(OPENMODE mode, const char *target)
             output = LOGITOS::StdErrOutput();
             owned = false;
         } else if (EqualNoCase(target, "CONSOLE")) {
-            output = LOGITOS::OpenConsole();
-            console = true;
+            output = LOGITOS::OpenConsole(console);
         } else if (LOGITOS::IsAbsolutePath(target)) {
             CopyText(name, sizeof(name), target);
         } else {

@@ -25,8 +25,11 @@ unsigned long CurrentProcessId();
 // CloseOutput on a handle from OpenLogFile or OpenConsole releases anything.
 void *OpenLogFile(const char *name, bool append, bool writeThrough); // null on failure
 void *StdErrOutput();
-void *OpenConsole();                    // allocates a console; null on failure
-void CloseOutput(void *handle, bool isConsole);
+// The console's output; allocated says whether a console was allocated for it (a program that has
+// one already writes to that).  Null on failure.
+void *OpenConsole(bool &allocated);
+// Closes a handle from OpenLogFile or OpenConsole; freeConsole frees an allocated console.
+void CloseOutput(void *handle, bool freeConsole);
 bool WriteOutput(void *handle, const char *data, size_t length);
 void DebuggerOutput(const char *text);
 // Appends text to a file (created when missing); false when it cannot be opened or written.

@@ -99,8 +99,9 @@ void *StdErrOutput()
     return reinterpret_cast<void *>(static_cast<intptr_t>(STDERR_FILENO) + 1);
 }
 
-void *OpenConsole()
+void *OpenConsole(bool &allocated)
 {
+    allocated = false;
     // A native program has its terminal already: the console is standard output.
     int fd = dup(STDOUT_FILENO);
     if (fd < 0)

@@ -104,24 +104,26 @@ void *StdErrOutput()
     return (h == INVALID_HANDLE_VALUE) ? nullptr : h;
 }
 
-void *OpenConsole()
+void *OpenConsole(bool &allocated)
 {
-    if (!AllocConsole())
-        return nullptr;
+    // AllocConsole fails when the process has a console already; the log then goes to that one.
+    allocated = AllocConsole() != 0;
     HANDLE h = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        FreeConsole();
+        if (allocated)
+            FreeConsole();
+        allocated = false;
         return nullptr;
     }
     return h;
 }
 
-void CloseOutput(void *handle, bool isConsole)
+void CloseOutput(void *handle, bool freeConsole)
 {
     if (handle)
         CloseHandle(handle);
-    if (isConsole)
+    if (freeConsole)
         FreeConsole();
 }
 

@@ -3,7 +3,8 @@
 // MsgWaitForMultipleObjectsEx with MWMO_INPUTAVAILABLE: plain QS_ALLINPUT only wakes for input
 // that arrived since the last look at the queue, so messages left over after dispatching ten would
 // otherwise sleep until the next one comes.  The time-out is recomputed from a deadline on every
-// round, so steady traffic cannot stretch it.
+// round, so steady traffic cannot stretch it.  The log lines are those of the window class's
+// wait, which is this one.
 #include "kestar/winwait.h"
 
 #include "kestar/logit.h"
@@ -41,14 +42,14 @@ unsigned long WaitForHandle(void *handle, int timeout)
                 quitCode = msg.wParam;
                 continue;
             }
-            LOGIT::PrintfLevel(12, "WINWAIT::WaitForHandle dispatch msg= %04x\n", msg.message);
+            LOGIT::Printf("WINDOW::WinWaitForSingleObject dispatch msg= %04x\n", msg.message);
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
     }
     if (quit)
         PostQuitMessage(static_cast<int>(quitCode));
-    LOGIT::PrintfLevel(12, "WINWAIT::WaitForHandle finished rc= %lu\n", rc);
+    LOGIT::Printf("WINDOW::WinWaitForSingleObject finished\n");
     return rc;
 }
 

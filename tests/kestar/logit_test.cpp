@@ -507,6 +507,49 @@ TEST(LOGIT, DefaultNameAndDevelopmentTree)
     ChangeFolderForTest(cwd);
 }
 
+// Named targets and relative names land in the user's folders; "/LOGITTEMP" takes them away
+// again when the log closes.
+TEST(LOGIT, NamedTargetsAndRelativeNames)
+{
+    TEMPFOLDER folder;
+    std::string cwd = CurrentFolderForTest();
+    ASSERT_TRUE(ChangeFolderForTest(folder.Path())); // no development tree here
+    struct CASE {
+        const char *target;
+        const char *prefix;  // of the file name, after the folder
+        const char *suffix;
+    } cases[] = {
+        {"", "Orvak_KESTAR_TESTS", "logit.log"},
+        {":UNIQUE", "Orvak_KESTAR_TESTS", ".log"},
+        {":desktop", "Orvak_KESTAR_TESTS", "logit.log"},
+        {":plx_relative_name.log", "plx_relative_name.log", "plx_relative_name.log"},
+    };
+    for (const CASE &c : cases) {
+        ASSERT_EQ(1, LOGIT::HandleSwitch((std::string("/LOGITTEMP") + c.target).c_str())) << c.target;
+        char open[1024] = "";
+        LOGIT::GetFileName(open, sizeof(open));
+        std::string full = open;
+        ASSERT_TRUE(LOGIT::IsLogging()) << c.target;
+        EXPECT_TRUE(FileExistsForTest(full)) << full;
+        size_t slash = full.find_last_of("/\\");
+        ASSERT_NE(std::string::npos, slash) << full; // placed in a folder, not the current one
+        std::string base = full.substr(slash + 1);
+        EXPECT_TRUE(StartsWith(base, c.prefix)) << base;
+        EXPECT_TRUE(base.size() >= std::strlen(c.suffix) &&
+                    base.compare(base.size() - std::strlen(c.suffix), std::string::npos, c.suffix) == 0)
+            << base;
+        if (std::string(c.target) == ":UNIQUE") {
+            // Logit_<date>_<time>-<ms>_<pid>.log
+            EXPECT_NE(std::string::npos, base.find("Logit_")) << base;
+            EXPECT_EQ(std::string::npos, base.find(' ')) << base;
+            EXPECT_EQ(std::string::npos, base.find(':')) << base;
+        }
+        LOGIT::Close();
+        EXPECT_FALSE(FileExistsForTest(full)) << full;
+    }
+    ChangeFolderForTest(cwd);
+}
+
 TEST(LOGIT, HotKeysOpenAndCloseTheLog)
 {
     TEMPFOLDER folder;

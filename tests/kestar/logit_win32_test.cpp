@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <memory>
@@ -97,6 +98,62 @@ TEST(LOGITBOX, NoEndsTheProgramWith42AfterClosingTheLog)
     std::string text = ReadWholeFile(folder->File("child.log"));
     EXPECT_NE(std::string::npos, text.find("*** ASSERTION FAILED: \n    Condition: answer no\n")) << text;
     EXPECT_TRUE(FileExistsForTest(folder->File("assert.log")));
+}
+
+// Sets the calling thread's keyboard state as the hot keys read it.
+void SetModifiers(bool ctrl, bool shift, bool alt)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    keys[VK_MENU] = alt ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+TEST(LOGITHOTKEYS, ReadFromKeyDownAndListViewNotifications)
+{
+    TEMPFOLDER folder;
+    std::string cwd = CurrentFolderForTest();
+    ASSERT_TRUE(ChangeFolderForTest(folder.Path()));
+    FILE *f = std::fopen("main.cpp", "wb"); // a development tree: the log goes to .\logit.log
+    ASSERT_NE(nullptr, f);
+    std::fclose(f);
+    LOGIT::Close();
+
+    struct CASE {
+        bool ctrl, shift, alt;
+        int vk;
+        bool acted;
+        bool loggingAfter;
+    } cases[] = {
+        {true, true, false, VK_F5, true, true},    {true, true, false, VK_F8, true, false},
+        {true, false, false, VK_F5, false, false}, {false, true, false, VK_F5, false, false},
+        {true, true, true, VK_F5, false, false},   {true, true, false, VK_F4, false, false},
+        {true, true, false, VK_F9, false, false},
+    };
+    for (const CASE &c : cases) {
+        SetModifiers(c.ctrl, c.shift, c.alt);
+        EXPECT_EQ(c.acted ? 1 : 0, LOGIT::HandleDebugHotKeys(WM_KEYDOWN, static_cast<WPARAM>(c.vk), 0)) << c.vk;
+        EXPECT_EQ(c.loggingAfter, LOGIT::IsLogging()) << c.vk;
+    }
+
+    NMLVKEYDOWN down = {};
+    down.hdr.code = LVN_KEYDOWN;
+    down.wVKey = VK_F5;
+    SetModifiers(true, true, false);
+    EXPECT_EQ(1, LOGIT::HandleDebugHotKeys(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&down)));
+    EXPECT_TRUE(LOGIT::IsLogging());
+    down.hdr.code = NM_CLICK;
+    down.wVKey = VK_F8;
+    EXPECT_EQ(0, LOGIT::HandleDebugHotKeys(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&down)));
+    EXPECT_TRUE(LOGIT::IsLogging());
+    EXPECT_EQ(0, LOGIT::HandleDebugHotKeys(WM_KEYUP, VK_F8, 0));
+    EXPECT_TRUE(LOGIT::IsLogging());
+    SetModifiers(false, false, false);
+    LOGIT::Close();
+    ChangeFolderForTest(cwd);
+    EXPECT_TRUE(FileExistsForTest(folder.File("logit.log")));
 }
 
 TEST(LOGITBOX, QuietAndNoAssertNeverShowTheBox)
