@@ -9,18 +9,29 @@
 
 #include <cstdarg>
 
+#if defined(__GNUC__)
+#define LOGIT_PRINTF_FORMAT(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
+#else
+#define LOGIT_PRINTF_FORMAT(fmt, args)
+#endif
+
 namespace LOGIT {
 
+// Formats are checked by the compiler; the C99 formatter is used on every platform (the MinGW
+// C++ runtime's, not msvcrt's), so "%zu", "%lld" and "%lf" work everywhere.
 // Writes one text when file logging or debugger output is on; 1 when written, 0 when off.
-int Printf(const char *format, ...);
+int Printf(const char *format, ...) LOGIT_PRINTF_FORMAT(1, 2);
 // The same, filtered by the level and category mask LogitLevel.
-int PrintfLevel(int level, const char *format, ...);
+int PrintfLevel(int level, const char *format, ...) LOGIT_PRINTF_FORMAT(2, 3);
 // The common writer of both.
 int WriteLine(const char *format, va_list arguments);
 // Acts on one log switch ("/LOGIT", "/LOG:n", "/NOASSERT", ...); 1 when the text was one.
 int HandleSwitch(const char *text);
 // 1 at once when condition is non-zero; otherwise reports the failure and returns 1 when the
-// program may go on.  info may be null ("<null>" in the report).
+// program may go on (always, when no box is shown), so callers test the condition themselves to
+// decide what to return.  info may be null ("<null>" in the report).  The box is kept away by
+// "/NOASSERT", by quiet, and by an environment value ORVAKNOASSERT other than empty or "0" (test
+// programs set it).
 int Assert(int condition, const char *text, const char *file, int line, const char *info, int quiet);
 // The orderly stop after an assertion about an index or an entry that must exist: closes the log
 // and ends the process with exit code 42.  Never returns.
@@ -36,6 +47,7 @@ int HandleDebugKey(int functionKey);
 // library's window procedures call it after every message.
 int HandleDebugHotKeys(unsigned message, unsigned long long wparam, long long lparam);
 #endif
+
 // Closes the log as "/LOGITCLOSE" does (also at the end of the program).
 void Close();
 // True while file logging or debugger output is on.
@@ -58,8 +70,6 @@ void SetApplication(const char *name, const char *version, bool german);
 // Set by the application frame: writes a crash dump when crash dumps are on; called before the
 // process ends after the user answered No to an assertion.
 void SetCrashDumpWriter(void (*writer)());
-// The boxes of failed assertions can also be kept away through the environment: a non-empty
-// ORVAKNOASSERT other than "0" acts like "/NOASSERT" (test programs set it).
 // For tests: forgets the start time, the first thread, nesting and channel, as at process start.
 void ResetForTests();
 
