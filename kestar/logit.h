@@ -9,7 +9,9 @@
 
 #include <cstdarg>
 
-#if defined(__GNUC__)
+#if defined(__clang__)
+#define LOGIT_PRINTF_FORMAT(fmt, args) __attribute__((format(printf, fmt, args)))
+#elif defined(__GNUC__)
 #define LOGIT_PRINTF_FORMAT(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
 #else
 #define LOGIT_PRINTF_FORMAT(fmt, args)
