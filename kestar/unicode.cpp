@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "kestar/logit.h"
+#include "kestar/wstring.h"
 
 #ifndef ARRAYMAX
 #define ARRAYMAX(a) ((int)(sizeof(a) / sizeof((a)[0])))
@@ -355,6 +356,29 @@ int UNICODE::Utf8Flush(UTF8STATE *state, UTF16SINK sink, void *context)
     ResetState(state);
     batch.Flush();
     return batch.Total;
+}
+
+namespace {
+
+void AppendToWstring(void *context, const char16_t *units, size_t count)
+{
+    static_cast<WSTRING *>(context)->Append(units, (STRING_SIZE_T)count);
+}
+
+} // namespace
+
+int UNICODE::Utf8ToWide(const char *bytes, ptrdiff_t length, WSTRING *out, UTF8STATE *state)
+{
+    if (!ORVAK_ASSERT(out != nullptr))
+        return 0;
+    return Utf8ToWide(bytes, length, state, AppendToWstring, out);
+}
+
+int UNICODE::Utf8Flush(UTF8STATE *state, WSTRING *out)
+{
+    if (!ORVAK_ASSERT(out != nullptr))
+        return 0;
+    return Utf8Flush(state, AppendToWstring, out);
 }
 
 int UNICODE::WideToUtf8(unsigned int value, char *out, size_t outmax)

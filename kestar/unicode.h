@@ -29,6 +29,8 @@ struct UTF8STATE {
     unsigned char Raw[4];   // those bytes, given back as characters when the sequence is bad
 };
 
+class WSTRING;
+
 // Receives decoded UTF-16 units: count units at units, valid only during the call.
 typedef void (*UTF16SINK)(void *context, const char16_t *units, size_t count);
 
@@ -82,6 +84,10 @@ public:
     // Ends a stream: a sequence still open in state is given back byte by byte as characters of
     // the same value, and state is reset.  Returns the number of units handed to sink.
     static int Utf8Flush(UTF8STATE *state, UTF16SINK sink, void *context);
+    // The same, appending to out (a NULL string stays NULL while nothing is appended).  Returns
+    // the number of characters (16-bit units) appended.
+    static int Utf8ToWide(const char *bytes, ptrdiff_t length, WSTRING *out, UTF8STATE *state);
+    static int Utf8Flush(UTF8STATE *state, WSTRING *out);
 
     // Writes the UTF-8 bytes of one character (1 to 4 bytes) and a zero byte after them; out must
     // hold at least 5 bytes (outmax >= 4 is asserted for 16-bit values, which need 3 bytes plus

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "kestar/logit.h"
+#include "kestar/wstring.h"
 #include "tests/support/tempfolder_support.h"
 
 #include <algorithm>
@@ -341,6 +342,24 @@ TEST(UNICODE, Utf8StateCarriesAnOpenSequenceUntilFlushed)
                                 &out);
     EXPECT_EQ(2, n);
     EXPECT_EQ(u"\u20AC!", out);
+}
+
+TEST(UNICODE, Utf8AppendsToAWideString)
+{
+    WSTRING text(u"x");
+    UTF8STATE state = {};
+    EXPECT_EQ(0, UNICODE::Utf8ToWide("\xC3", -1, &text, &state));
+    EXPECT_EQ(3, UNICODE::Utf8ToWide("\xA9\xF0\x9F\x98\x80", 5, &text, &state));
+    EXPECT_EQ(1, UNICODE::Utf8ToWide("\xE2\x82", 2, &text, &state) + UNICODE::Utf8ToWide("\xAC", 1, &text, &state));
+    EXPECT_EQ(0, UNICODE::Utf8ToWide("\xE2\x82", 2, &text, &state));
+    EXPECT_EQ(2, UNICODE::Utf8Flush(&state, &text));
+    ASSERT_EQ(7, text.Length());
+    EXPECT_EQ(Hex(u"x\u00E9\U0001F600\u20AC\u00E2\u0082"), Hex(std::u16string(text.GetBuffer(), text.Length())));
+
+    WSTRING empty;
+    state = {};
+    EXPECT_EQ(0, UNICODE::Utf8ToWide("", -1, &empty, &state));
+    EXPECT_EQ(nullptr, empty.GetBuffer());
 }
 
 TEST(UNICODE, WideToUtf8Bytes)
