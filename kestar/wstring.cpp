@@ -242,9 +242,10 @@ char16_t &WSTRING::operator[](STRING_SIZE_T i)
 {
     if (i >= 0 && i < Length() && Buffer != nullptr)
         return Chars()[i];
-    char info[96];
-    snprintf(info, sizeof(info), "i= %d, len= %d", i, Length());
-    WSTRING_ASSERT(false, "i>=0 && i<this->StrLen/2", info);
+    char info[160];
+    const STRING text = ToUtf8();
+    snprintf(info, sizeof(info), "i= %d, len= %d, buf= %s", i, Length(), text.Buffer ? text.Buffer : "<NULL>");
+    WSTRING_ASSERT(false, "i>=0 && i<this->StrLen", info);
     return WideScratch();
 }
 

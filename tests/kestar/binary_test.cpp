@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -448,6 +449,27 @@ TEST(BINARY, FailedLoadOrSaveReportsFalseAndKeepsTheContent)
     EXPECT_EQ(0, log.CountLines(", OK"));
     EXPECT_EQ(2, log.CountLines("BINARY::Save returns"));
 }
+
+#if !defined(_WIN32) && GTEST_HAS_DEATH_TEST
+TEST(BINARY, AfterThePoolIsClosedBuffersGoToTheHeap)
+{
+    // Closing the pool is for good, so it happens in a child process; the sanitizer there watches
+    // that no freed lock or pooled block is touched afterwards.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            STRING kept("allocated before");
+            BINARY::CloseBufferPool();
+            STRING a("small");
+            a = "other";
+            STRING b(a);
+            kept.Free();
+            BINARY::CloseBufferPool();
+            std::exit(a == b && b == "OTHER" ? 7 : 1);
+        },
+        ::testing::ExitedWithCode(7), "");
+}
+#endif
 
 #if !defined(_WIN32)
 TEST(BINARY, SaveReportsAWriteThatFailsAfterTheOpen)

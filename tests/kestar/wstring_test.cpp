@@ -123,7 +123,8 @@ TEST(WSTRING, EditingCountsCharacters)
     w[10] = u'X';
     w.Trim('Q', u" ");
     EXPECT_EQ(u"Biggggest!", Show(w));
-    EXPECT_EQ((std::vector<std::string>{"wtext!=wbuf", "i>=0 && i<this->StrLen/2", "how=='L' || how=='R' || how=='B'"}),
+    EXPECT_EQ("i= 10, len= 10, buf= Biggggest!", log.InfoOf("i>=0 && i<this->StrLen"));
+    EXPECT_EQ((std::vector<std::string>{"wtext!=wbuf", "i>=0 && i<this->StrLen", "how=='L' || how=='R' || how=='B'"}),
               log.Conditions());
 }
 
