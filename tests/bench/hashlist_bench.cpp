@@ -1,0 +1,195 @@
+// Speed of the list text form on a phone book: HASHLIST::ToString, HASHLIST::Save,
+// HASHLIST::Load and HASHLIST::FromString on generated caller records, beside the time to merely
+// read the same file and split it into lines.  Prints figures and fails nothing but a broken round
+// trip.  Two sizes are measured, so a cost that grows faster than the number of records shows as
+// a falling records/s figure.
+//
+//   hashlist_bench [records]      (default 50000; the smaller run uses a quarter of it)
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "kestar/hashlist.h"
+
+namespace {
+
+double Now()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// A caller record as the phone book holds it: all 18 names present, about 15 of them filled in,
+// now and then a value that needs escapes (an umlaut, an "=", a line break, a backslash).
+void SetCallerValues(HASH &h, int i)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "Caller %d %s", i, (i % 7 == 0) ? "M\xfcller" : "Smith");
+    h["Name"] = text;
+    std::snprintf(text, sizeof text, "+49 30 %07d", i);
+    h["Number"] = text;
+    std::snprintf(text, sizeof text, "+49 30 %07d-9", i);
+    h["NumberFax"] = (i % 3) ? text : "";
+    std::snprintf(text, sizeof text, "+49 171 %07d", i * 7 % 10000000);
+    h["NumberMobile"] = text;
+    std::snprintf(text, sizeof text, "+49 30 %07d-100", i);
+    h["NumberOffice"] = text;
+    h["NumberData"] = "";
+    std::snprintf(text, sizeof text, (i % 10 == 0) ? "VIP=yes\nsecond line" : "customer since %d", 1990 + i % 30);
+    h["Comment"] = text;
+    h["Blink"] = (i % 5 == 0) ? "1" : "0";
+    h["Sound"] = (i % 4 == 0) ? "C:\\Sounds\\ring.wav" : "";
+    h["RunProg"] = "";
+    h["NoPopup"] = "0";
+    h["AutoReject"] = (i % 50 == 0) ? "1" : "0";
+    h["CustomIcon"] = "0";
+    h["Vip"] = (i % 10 == 0) ? "1" : "0";
+    h["FonDoAnnouncement"] = "0";
+    h["FonAnnouncement"] = "announce.wav";
+    h["FonDoImmediateHookup"] = "0";
+    h["FonNoRecordingAllowed"] = "0";
+    h.Handle = static_cast<uint32_t>(i + 1);
+}
+
+// The same record from its text form, as a list arrives from the server.
+HASH CallerFromText(int i)
+{
+    char fax[32] = "", comment[64], text[1024];
+    if (i % 3)
+        std::snprintf(fax, sizeof fax, "+49 30 %07d-9", i);
+    if (i % 10 == 0)
+        std::snprintf(comment, sizeof comment, "VIP\\x3dyes\\nsecond line");
+    else
+        std::snprintf(comment, sizeof comment, "customer since %d", 1990 + i % 30);
+    std::snprintf(text, sizeof text,
+                  "#Handle=%d\nName=Caller %d %s\nNumber=+49 30 %07d\nNumberFax=%s\n"
+                  "NumberMobile=+49 171 %07d\nNumberOffice=+49 30 %07d-100\nNumberData=\nComment=%s\n"
+                  "Blink=%d\nSound=%s\nRunProg=\nNoPopup=0\nAutoReject=%d\nCustomIcon=0\nVip=%d\n"
+                  "FonDoAnnouncement=0\nFonAnnouncement=announce.wav\nFonDoImmediateHookup=0\n"
+                  "FonNoRecordingAllowed=0\n",
+                  i + 1, i, (i % 7 == 0) ? "M\\xfcller" : "Smith", i, fax, i * 7 % 10000000, i, comment,
+                  (i % 5 == 0) ? 1 : 0, (i % 4 == 0) ? "C:\\\\Sounds\\\\ring.wav" : "", (i % 50 == 0) ? 1 : 0,
+                  (i % 10 == 0) ? 1 : 0);
+    return HASH(text);
+}
+
+// A few records are built both ways and must agree, so the generator stays honest.
+bool GeneratorAgrees()
+{
+    for (int i = 0; i < 40; i++) {
+        HASH a;
+        SetCallerValues(a, i);
+        HASH b = CallerFromText(i);
+        STRING ta = a.ToString(), tb = b.ToString();
+        if (ta.StrLen != tb.StrLen || std::memcmp(ta.Buffer, tb.Buffer, static_cast<size_t>(ta.StrLen)) != 0) {
+            std::printf("generator mismatch at %d:\n%s\n--\n%s\n", i, ta.Buffer, tb.Buffer);
+            return false;
+        }
+    }
+    return true;
+}
+
+// The floor: read the whole file with the C library and split it into lines, nothing more.
+size_t ReadAndSplit(const char *path, size_t *bytes)
+{
+    std::FILE *f = std::fopen(path, "rb");
+    if (!f)
+        return 0;
+    std::string data;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        data.append(buffer, n);
+    std::fclose(f);
+    std::vector<std::pair<const char *, size_t>> lines;
+    const char *p = data.data(), *end = p + data.size();
+    while (p < end) {
+        const char *nl = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        const char *e = nl ? nl : end;
+        lines.emplace_back(p, static_cast<size_t>(e - p));
+        p = nl ? nl + 1 : end;
+    }
+    *bytes = data.size();
+    return lines.size();
+}
+
+void Row(const char *what, double seconds, size_t bytes, int records)
+{
+    std::printf("  %-34s %8.3f s %9.1f MB/s %11.0f records/s\n", what, seconds,
+                seconds > 0 ? bytes / seconds / 1e6 : 0.0, seconds > 0 ? records / seconds : 0.0);
+}
+
+bool Run(int records, const char *path)
+{
+    std::printf("%d caller records:\n", records);
+    HASHLIST book;
+    double t0 = Now();
+    for (int i = 0; i < records; i++)
+        book.AddItem(CallerFromText(i));
+    double t1 = Now();
+    std::printf("  %-34s %8.3f s\n", "generate (AddItem)", t1 - t0);
+
+    t0 = Now();
+    STRING text = book.ToString();
+    t1 = Now();
+    size_t textBytes = static_cast<size_t>(text.StrLen);
+    Row("HASHLIST::ToString", t1 - t0, textBytes, records);
+
+    t0 = Now();
+    int saved = book.Save(path);
+    t1 = Now();
+    if (saved != records) {
+        std::printf("HASHLIST::Save failed (%d)\n", saved);
+        return false;
+    }
+    Row("HASHLIST::Save", t1 - t0, textBytes, records);
+    size_t fileBytes = 0;
+
+    t0 = Now();
+    size_t lines = ReadAndSplit(path, &fileBytes);
+    t1 = Now();
+    Row("read file and split lines (floor)", t1 - t0, fileBytes, records);
+
+    HASHLIST loaded;
+    t0 = Now();
+    int n = loaded.Load(path);
+    t1 = Now();
+    Row("HASHLIST::Load", t1 - t0, fileBytes, records);
+
+    HASHLIST parsed;
+    t0 = Now();
+    int m = parsed.FromString(text);
+    t1 = Now();
+    Row("HASHLIST::FromString", t1 - t0, textBytes, records);
+
+    std::printf("  %zu bytes of text, %zu bytes and %zu lines in the file\n", textBytes, fileBytes, lines);
+    bool ok = n == records && m == records;
+    if (ok) {
+        STRING again = loaded.ToString();
+        STRING again2 = parsed.ToString();
+        ok = again.StrLen == text.StrLen && std::memcmp(again.Buffer, text.Buffer, textBytes) == 0 &&
+             again2.StrLen == text.StrLen && std::memcmp(again2.Buffer, text.Buffer, textBytes) == 0;
+    }
+    std::printf("  round trip %s\n", ok ? "ok" : "MISMATCH");
+    std::remove(path);
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    int records = argc > 1 ? std::atoi(argv[1]) : 50000;
+    if (records < 4)
+        records = 4;
+    const char *path = "hashlist_bench.ini";
+#if defined(_WIN32)
+    std::printf("hashlist_bench (%d-bit Windows build)\n", static_cast<int>(sizeof(void *) * 8));
+#else
+    std::printf("hashlist_bench (%d-bit native build)\n", static_cast<int>(sizeof(void *) * 8));
+#endif
+    bool ok = GeneratorAgrees() && Run(records / 4, path) && Run(records, path);
+    return ok ? 0 : 1;
+}
