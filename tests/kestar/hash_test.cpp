@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -328,6 +329,33 @@ TEST(HASH, SaveFailureIsReportedAndKeepsTheOldFile)
     HASH again;
     ASSERT_EQ(again.Load(file.c_str()), 1);
     EXPECT_EQ(again.NumKeys(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// The record's lock keeps a writer and a reader on different threads apart: every text the
+// reader takes is a whole record (names in order, each line complete) while names are added.
+TEST(HASH, TextIsTakenWholeWhileAnotherThreadAddsNames)
+{
+    HASH h;
+    std::thread writer([&h] {
+        for (int i = 0; i < 600; i++) {
+            std::string name = "n" + std::to_string((i * 7919) % 600);
+            h[name.c_str()] = STRING(std::to_string(i).c_str());
+        }
+    });
+    int previous = 0;
+    for (int round = 0; round < 200; round++) {
+        HASH copy(h.ToString());
+        ASSERT_GE(copy.NumKeys(), previous);
+        previous = copy.NumKeys();
+        for (int i = 1; i < copy.NumKeys(); i++)
+            ASSERT_TRUE(HASH::KeyLess(copy.GetKeyAt(i - 1).Buffer, copy.GetKeyAt(i).Buffer));
+    }
+    writer.join();
+    EXPECT_EQ(h.NumKeys(), 600);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -308,6 +309,31 @@ TEST(HASHLIST, CopyIsDeep)
     EXPECT_EQ(Std(assigned.ToString()), Std(list.ToString()));
     assigned.AddItems(list);
     EXPECT_EQ(assigned.NumItems(), 4);
+}
+
+} // namespace
+
+namespace {
+
+// ToString holds the list's lock: records added by another thread meanwhile never tear the text.
+TEST(HASHLIST, TextIsTakenWholeWhileAnotherThreadAddsRecords)
+{
+    HASHLIST list;
+    std::thread writer([&list] {
+        for (int i = 0; i < 300; i++)
+            list.AddItem(Record(static_cast<uint32_t>(i + 1), {{"Name", "x"}, {"Number", "1"}}));
+    });
+    int previous = 0;
+    for (int round = 0; round < 100; round++) {
+        HASHLIST copy;
+        int n = copy.FromString(list.ToString());
+        ASSERT_GE(n, previous);
+        previous = n;
+        for (int i = 0; i < n; i++)
+            ASSERT_EQ(copy[i]->Handle, static_cast<uint32_t>(i + 1));
+    }
+    writer.join();
+    EXPECT_EQ(list.NumItems(), 300);
 }
 
 } // namespace
