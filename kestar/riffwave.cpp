@@ -49,6 +49,7 @@ const char *ResultText(RESULT result)
     case WAVE_EMPTYFMT: return "empty fmt chunk";
     case WAVE_SHORTFMT: return "fmt chunk too short";
     case WAVE_NODATA: return "no data chunk";
+    case WAVE_UNREADABLE: return "cannot be opened or read";
     }
     return "unknown";
 }

@@ -30,6 +30,7 @@ enum RESULT {
     WAVE_EMPTYFMT,    // a "fmt " chunk of size 0
     WAVE_SHORTFMT,    // a "fmt " chunk too short for the 16 bytes of the PCM format
     WAVE_NODATA,      // no "data" chunk
+    WAVE_UNREADABLE,  // the file cannot be opened or read
 };
 
 // A short English text for a result, for log lines.
