@@ -185,6 +185,11 @@ SOUND::SOUND(const MEDIAOBJECT &other)
 
 SOUND::~SOUND() = default;
 
+bool SOUND::HoldsLinearSamples(const SOUND &base)
+{
+    return CheckLinear(base);
+}
+
 STRING SOUND::GetExtension() const
 {
     SOUND_ASSERT_FALSE(nullptr);

@@ -61,6 +61,11 @@ public:
     // A new sound of the file's format and rate (16-bit or 8-bit PCM, A-law, mu-law) holding its
     // samples; no object when the file cannot be read or is no such WAVE file.  The caller owns it.
     static SOUND *LoadWaveFile(const char *filename);
+
+protected:
+    // true when base's keyword names 16-bit samples (BASE, WAV16, MP3); otherwise the assertion
+    // failure "FALSE" and false.
+    static bool HoldsLinearSamples(const SOUND &base);
 };
 
 class SOUNDWAV16 : public SOUND {
