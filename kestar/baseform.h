@@ -12,6 +12,11 @@ namespace BASEFORM {
 // BITMAPFILEHEADER (14) + BITMAPINFOHEADER (40) + a palette of two entries (8).
 const size_t kHeaderBytes = 62;
 
+// The largest base form the converters build (SFF and TIFF readers): a file that claims more
+// gives the pages that fit.  Small input files can claim huge pages, and a 32-bit process has
+// little room.
+const size_t kMaxImageBytes = (size_t)256 << 20;
+
 // Bytes of one pixel row of a 1-bit page: whole 32-bit words, as GDI and every BMP reader expect
 // (for the fax widths 1728, 2048 and 2432 this equals (width + 7) / 8).
 size_t RowBytes(int width);

@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "kestar/baseform.h"
+
 namespace SFFCODEC {
 
 const size_t kDocumentHeaderBytes = 20;
@@ -17,7 +19,7 @@ const size_t kPageHeaderBytes = 18;
 // A decoded image larger than this is cut: the page that would pass it ends there (logged) and
 // decoding stops.  Protects against small files that claim huge pages (one byte of an SFF file
 // can stand for 37 rows of up to 8 KiB each).
-const size_t kDefaultMaxBaseBytes = (size_t)256 << 20;
+const size_t kDefaultMaxBaseBytes = BASEFORM::kMaxImageBytes;
 
 // Decodes the SFF file `sff` (`length` bytes) into base-form pages, which replace the contents of
 // `base`.  Returns the number of pages written (0 for a file that is no SFF file or holds no
