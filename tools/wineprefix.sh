@@ -19,6 +19,13 @@ if [[ ! -f $prefix/system.reg ]]; then
   wineserver -w
   echo "Wine prefix $prefix made in $(awk -v a="$t0" -v b="$(date +%s.%N)" 'BEGIN{printf "%.1f", b-a}') s"
 fi
+# Wine links the user folders (Desktop, Documents, ...) to the Unix HOME.  Each prefix gets a home of
+# its own, so the i686 and x86_64 suites, which run at the same time, never share files there.
+home=$(dirname "$prefix")/home
+mkdir -p "$home"
+for link in "$prefix"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos,Templates}; do
+  if [[ -L $link && $(readlink "$link") != "$home" ]]; then ln -sfn "$home" "$link"; fi
+done
 # The server and Wine's services start outside ctest with their output detached; otherwise each
 # test waits for them or hangs on an inherited pipe.
 wineserver -p </dev/null >/dev/null 2>&1 || true
