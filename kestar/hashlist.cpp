@@ -175,16 +175,15 @@ int HASHLIST::ReadText(const char *p, size_t len, bool fromFile)
     const char *section = p;  // start of the current section's lines
     bool sectionHasText = false;
     int headers = 0, added = 0;
-    HASH blank; // each record is stored first and then parsed in place: no copy of its content
 
     auto store = [&](const char *from, const char *to) {
-        int index = InsertItem(ItemCount, blank);
-        HASH *record = ppItems[index];
+        HASH *record = new HASH();
         if (preamble) {
             record->ParseText(preamble, static_cast<size_t>(preambleEnd - preamble));
             preamble = nullptr;
         }
         record->ParseText(from, static_cast<size_t>(to - from));
+        AppendOwned(record);
         added++;
     };
 
@@ -249,6 +248,24 @@ int HASHLIST::ReadText(const char *p, size_t len, bool fromFile)
     if (headers > 0 || sectionHasText)
         store(section, end);
     return added;
+}
+
+void HASHLIST::AppendOwned(HASH *record)
+{
+    if (ppItems && ItemCount < MaxItems) {
+        ppItems[ItemCount++] = record;
+        return;
+    }
+    // A full table grows by at least its own size while a list is read (a fixed step of 64 would
+    // copy the table of a big phone book over and over); the copy InsertItem makes of the record
+    // is replaced by the record itself.
+    STRING_SIZE_T step = GrowBy;
+    if (GrowBy < ItemCount)
+        GrowBy = ItemCount;
+    STRING_SIZE_T index = InsertItem(ItemCount, *record);
+    GrowBy = step;
+    delete ppItems[index];
+    ppItems[index] = record;
 }
 
 uint32_t HASHLIST::NewHandle()

@@ -60,6 +60,9 @@ private:
     // Reads the list text form [p, p+len) and appends its records; fromFile selects the file
     // reading (CR LF as LF, header numbers ignored).  Returns the number of records appended.
     int ReadText(const char *p, size_t len, bool fromFile);
+    // Appends a record made with new and takes it over (the list deletes it, as an element that
+    // InsertItem copied).  The caller holds the list's lock.
+    void AppendOwned(HASH *record);
 
     STRINGARRAY sortNames; // the names to sort by, in order
 };
