@@ -8,6 +8,9 @@
 #include "kestar/logit.h"
 
 #include "kestar/logitos.h"
+#include "kestar/osysenv.h"
+#include "kestar/osysthread.h"
+#include "kestar/fsys.h"
 
 #include <atomic>
 #include <cctype>
@@ -240,7 +243,7 @@ void OpenLog(OPENMODE mode, const char *target)
             char unique[360];
             size_t keep = std::strlen(defaultName) - std::strlen("logit.log");
             std::snprintf(unique, sizeof(unique), "%.*sLogit_%s-%d_%lX.log", static_cast<int>(keep), defaultName,
-                          stamp, ms, LOGITOS::CurrentProcessId());
+                          stamp, ms, FSYS::ProcessId());
             char folder[1024];
             LOGITOS::DocumentsFolder(folder, sizeof(folder), false);
             JoinFolder(name, sizeof(name), folder, unique);
@@ -329,7 +332,7 @@ int WriteLineInternal(const char *format, va_list arguments)
         return 0;
 
     unsigned long long now = LOGITOS::Counter();
-    unsigned long tid = LOGITOS::CurrentThreadId();
+    unsigned long tid = OSYS::GetCurrentThreadId();
     if (!g.started) {
         g.started = true;
         g.startTime = now;
@@ -584,7 +587,7 @@ int Assert(int condition, const char *text, const char *file, int line, const ch
     }
 
     char env[16];
-    bool envNoAssert = LOGITOS::GetEnv("ORVAKNOASSERT", env, sizeof(env)) && env[0] && std::strcmp(env, "0") != 0;
+    bool envNoAssert = OSYSENV::Get("ORVAKNOASSERT", env, sizeof(env)) && env[0] && std::strcmp(env, "0") != 0;
     if (g.noAssert.load() || quiet || envNoAssert)
         return 1;
 

@@ -2,6 +2,10 @@
 // to them: the log must work before (and underneath) every other OS-layer class, which all log
 // through it.  Plain char buffers only: no STRING, so nothing here can log or assert.
 // Implemented by logitos_win32.cpp and logitos_posix.cpp.
+// The thread and process ids and the environment come from OSYS::GetCurrentThreadId,
+// FSYS::ProcessId and OSYSENV::Get, which make plain system calls and neither log nor assert.
+// The folders, paths and file calls here stay private on purpose: OSYS::GetSystemPath and FILENAME
+// work in STRINGs and assert, and must not be entered while the log lock is held.
 #ifndef KESTAR_LOGITOS_H
 #define KESTAR_LOGITOS_H
 
@@ -18,8 +22,6 @@ void UnlockLog();
 // High-resolution counter and its ticks per second.
 unsigned long long Counter();
 unsigned long long CounterFrequency();
-unsigned long CurrentThreadId();
-unsigned long CurrentProcessId();
 
 // Output handles: a file we opened, the standard error handle or a console's output.  Only
 // CloseOutput on a handle from OpenLogFile or OpenConsole releases anything.
@@ -56,9 +58,6 @@ bool RunsAsSystemUser();
 // The program's full path; its size and modification time (false when unknown).
 bool ProgramPath(char *buffer, size_t size);
 bool FileSizeAndTime(const char *name, unsigned long &size, DATETIME &modified);
-
-// An environment value as the process has it now; false when unset.
-bool GetEnv(const char *name, char *buffer, size_t size);
 
 // Puts the Yes/No question of a failed assertion before the user; true for Yes.  Where there is
 // no user interface the answer is Yes (the program goes on).

@@ -10,7 +10,6 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -72,16 +71,6 @@ unsigned long long Counter()
 unsigned long long CounterFrequency()
 {
     return 1000000000ULL;
-}
-
-unsigned long CurrentThreadId()
-{
-    return static_cast<unsigned long>(syscall(SYS_gettid));
-}
-
-unsigned long CurrentProcessId()
-{
-    return static_cast<unsigned long>(getpid());
 }
 
 void *OpenLogFile(const char *name, bool append, bool writeThrough)
@@ -222,18 +211,6 @@ bool FileSizeAndTime(const char *name, unsigned long &size, DATETIME &modified)
         return false;
     size = static_cast<unsigned long>(st.st_size);
     FromTimeT(st.st_mtim.tv_sec, st.st_mtim.tv_nsec, modified);
-    return true;
-}
-
-bool GetEnv(const char *name, char *buffer, size_t size)
-{
-    if (size == 0)
-        return false;
-    buffer[0] = 0;
-    const char *v = std::getenv(name);
-    if (!v)
-        return false;
-    std::snprintf(buffer, size, "%s", v);
     return true;
 }
 

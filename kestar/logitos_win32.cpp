@@ -76,16 +76,6 @@ unsigned long long CounterFrequency()
     return static_cast<unsigned long long>(v.QuadPart);
 }
 
-unsigned long CurrentThreadId()
-{
-    return GetCurrentThreadId();
-}
-
-unsigned long CurrentProcessId()
-{
-    return GetCurrentProcessId();
-}
-
 void *OpenLogFile(const char *name, bool append, bool writeThrough)
 {
     DWORD flags = FILE_ATTRIBUTE_NORMAL | (writeThrough ? FILE_FLAG_WRITE_THROUGH : 0);
@@ -261,22 +251,6 @@ bool FileSizeAndTime(const char *name, unsigned long &size, DATETIME &modified)
         return false;
     size = data.nFileSizeLow;
     FromFileTime(data.ftLastWriteTime, modified);
-    return true;
-}
-
-bool GetEnv(const char *name, char *buffer, size_t size)
-{
-    if (size == 0)
-        return false;
-    buffer[0] = 0;
-    // GetEnvironmentVariable, not getenv: msvcrt's getenv is a snapshot taken at start-up.
-    char value[1024];
-    DWORD n = GetEnvironmentVariableA(name, value, sizeof(value));
-    if (n == 0)
-        return false;
-    if (n >= sizeof(value))
-        std::snprintf(value, sizeof(value), "?"); // set, but longer than we care to read
-    std::snprintf(buffer, size, "%s", value);
     return true;
 }
 
