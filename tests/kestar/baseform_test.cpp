@@ -6,17 +6,12 @@
 #include <memory>
 
 #include "kestar/baseform.h"
+#include "tests/support/bytes_support.h"
 #include "tests/support/faxpages_support.h"
 
 using faxtest::Page;
 
 namespace {
-
-void Set32(std::vector<uint8_t> &v, size_t at, uint32_t x)
-{
-    for (int i = 0; i < 4; i++)
-        v.at(at + i) = (uint8_t)(x >> (8 * i));
-}
 
 // Counts pages in an exact-size copy (ASan sees any read past it).
 int Count(const std::vector<uint8_t> &v)

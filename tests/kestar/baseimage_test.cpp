@@ -6,6 +6,7 @@
 
 #include "kestar/baseimage.h"
 #include "kestar/sffimage.h"
+#include "tests/support/bytes_support.h"
 #include "tests/support/faxpages_support.h"
 #include "tests/support/tempfolder_support.h"
 
@@ -13,22 +14,10 @@ using faxtest::Page;
 
 namespace {
 
-std::vector<uint8_t> Bytes(const BINARY &data)
-{
-    const uint8_t *p = reinterpret_cast<const uint8_t *>(data.GetBuffer());
-    return data.IsNull() ? std::vector<uint8_t>() : std::vector<uint8_t>(p, p + data.Length());
-}
-
 std::unique_ptr<BASEIMAGE> BaseImage(const std::vector<uint8_t> &bytes)
 {
     return std::unique_ptr<BASEIMAGE>(
         new BASEIMAGE(bytes.data(), (STRING_SIZE_T)bytes.size(), "IMAGE BASE:", BASEIMAGE::kBlockSize));
-}
-
-void Set32(std::vector<uint8_t> &v, size_t at, uint32_t x)
-{
-    for (int i = 0; i < 4; i++)
-        v.at(at + i) = (uint8_t)(x >> (8 * i));
 }
 
 } // namespace
@@ -46,11 +35,11 @@ TEST(BASEIMAGE, LoadAppendsTheFileAndSaveWritesData)
     ASSERT_TRUE(image.Load(dir.File("two.bmp").c_str()));
     std::vector<uint8_t> both = one;
     both.insert(both.end(), two.begin(), two.end());
-    EXPECT_EQ(Bytes(image.Data), both);
+    EXPECT_EQ(ByteVectorOf(image.Data), both);
     EXPECT_EQ(image.GetPageCount(), 2);
 
     EXPECT_FALSE(image.Load(dir.File("missing.bmp").c_str()));
-    EXPECT_EQ(Bytes(image.Data), both);
+    EXPECT_EQ(ByteVectorOf(image.Data), both);
 
     ASSERT_TRUE(image.Save(dir.File("both.bmp").c_str()));
     EXPECT_EQ(ReadWholeFile(dir.File("both.bmp")), std::string(both.begin(), both.end()));
@@ -113,11 +102,11 @@ TEST(BASEIMAGE, ConversionsCopyTheBaseForm)
     auto image = BaseImage(data);
     std::unique_ptr<BASEIMAGE> copy(image->ToBase());
     EXPECT_EQ(copy->Format, "IMAGE BASE:");
-    EXPECT_EQ(Bytes(copy->Data), data);
+    EXPECT_EQ(ByteVectorOf(copy->Data), data);
     BASEIMAGE other("IMAGE SOMETHING:", 96);
     EXPECT_TRUE(other.FromBase(*image));
     EXPECT_EQ(other.Format, "IMAGE BASE:");
-    EXPECT_EQ(Bytes(other.Data), data);
+    EXPECT_EQ(ByteVectorOf(other.Data), data);
 }
 
 TEST(SFFIMAGE, ConvertsBaseFormToSffAndBack)
@@ -135,7 +124,7 @@ TEST(SFFIMAGE, ConvertsBaseFormToSffAndBack)
     EXPECT_EQ(sff.GetExtension(), "sff");
     ASSERT_TRUE(sff.FromBase(*base));
     EXPECT_EQ(sff.Format, "IMAGE SFF:");
-    std::vector<uint8_t> bytes = Bytes(sff.Data);
+    std::vector<uint8_t> bytes = ByteVectorOf(sff.Data);
     ASSERT_GE(bytes.size(), 20u);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "Sfff");
     ASSERT_TRUE(sff.Save(dir.File("fax.sff").c_str()));
@@ -146,7 +135,7 @@ TEST(SFFIMAGE, ConvertsBaseFormToSffAndBack)
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->Format, "IMAGE BASE:");
     EXPECT_EQ(back->GetPageCount(), 3);
-    std::vector<Page> decoded = faxtest::FromBase(Bytes(back->Data));
+    std::vector<Page> decoded = faxtest::FromBase(ByteVectorOf(back->Data));
     ASSERT_EQ(decoded.size(), 3u);
     for (size_t i = 0; i < 3; i++)
         EXPECT_TRUE(decoded[i] == normal[i]) << i;

@@ -3,6 +3,7 @@
 #include "kestar/binary.h"
 #include "kestar/string.h"
 
+#include "tests/support/bytes_support.h"
 #include "tests/support/logcapture_support.h"
 #include "tests/support/tempfolder_support.h"
 
@@ -13,11 +14,6 @@
 #include <string>
 
 namespace {
-
-std::string Bytes(const BINARY &b)
-{
-    return b.Buffer ? std::string(b.Buffer, static_cast<size_t>(b.StrLen)) : std::string("<no buffer>");
-}
 
 STRING FromStd(const std::string &s)
 {
@@ -82,7 +78,7 @@ TEST(BINARY, FreedSmallBuffersComeBackFromThePool)
     // The heap (and the sanitizer's quarantine) would not hand the same block out at once.
     STRING b("again");
     EXPECT_EQ(first, b.Buffer);
-    EXPECT_EQ("again", Bytes(b));
+    EXPECT_EQ("again", TextOf(b));
     EXPECT_EQ(0, b.Buffer[5]);
     EXPECT_EQ(0, b.Buffer[95]) << "a recycled buffer is cleared";
 }
@@ -109,7 +105,7 @@ TEST(BINARY, LongContentSwitchesToGrowingBlocks)
         EXPECT_EQ(0, b.BlockSize % 1024);
     }
     EXPECT_EQ(0x200000, b.BlockSize);
-    EXPECT_EQ(expect, Bytes(b));
+    EXPECT_EQ(expect, TextOf(b));
     EXPECT_LT(b.StrLen, b.BufLen);
 }
 
@@ -132,21 +128,21 @@ TEST(BINARY, MakeAndAppendAcceptTheirOwnContent)
     BINARY b;
     b.Make(10, "0123456789");
     b.Make(4, b.Buffer + 6); // overlapping move
-    EXPECT_EQ("6789", Bytes(b));
+    EXPECT_EQ("6789", TextOf(b));
     b.Append(b.Buffer, b.StrLen);
-    EXPECT_EQ("67896789", Bytes(b));
+    EXPECT_EQ("67896789", TextOf(b));
     // Appending its own content while the buffer must grow.
     BINARY big;
     std::string text(90, 'q');
     big.Make(90, text.data());
     big.Append(big.Buffer + 10, 80);
-    EXPECT_EQ(std::string(170, 'q'), Bytes(big));
+    EXPECT_EQ(std::string(170, 'q'), TextOf(big));
     // A shorter replacement clears the old tail.
     big.Make(3, "abc");
     EXPECT_EQ(0, big.Buffer[3]);
     EXPECT_EQ(0, big.Buffer[100]);
     big.AppendBinary(big);
-    EXPECT_EQ("abcabc", Bytes(big));
+    EXPECT_EQ("abcabc", TextOf(big));
 }
 
 TEST(BINARY, AppendToNullGivesABufferAndKeepsZeroBytes)
@@ -156,7 +152,7 @@ TEST(BINARY, AppendToNullGivesABufferAndKeepsZeroBytes)
     ASSERT_NE(nullptr, b.Buffer);
     EXPECT_EQ(0, b.StrLen);
     b.Append("a\0b", 3);
-    EXPECT_EQ(std::string("a\0b", 3), Bytes(b));
+    EXPECT_EQ(std::string("a\0b", 3), TextOf(b));
 }
 
 TEST(BINARY, DeleteAndTruncate)
@@ -182,7 +178,7 @@ TEST(BINARY, DeleteAndTruncate)
             b.Delete(c.n, c.pos);
         else
             b.Truncate(c.n);
-        EXPECT_EQ(c.expect, Bytes(b)) << op << " " << c.n << " " << c.pos;
+        EXPECT_EQ(c.expect, TextOf(b)) << op << " " << c.n << " " << c.pos;
         EXPECT_EQ(0, b.Buffer[b.StrLen]);
     }
 }
@@ -196,7 +192,7 @@ TEST(BINARY, NegativeCountsAreReportedAndChangeNothing)
     b.DeleteLeft(-1);
     b.Delete(-2, 0);
     b.Append("x", -1);
-    EXPECT_EQ("abc", Bytes(b));
+    EXPECT_EQ("abc", TextOf(b));
     std::vector<std::string> conditions = log.Conditions();
     EXPECT_EQ((std::vector<std::string>{"newlength>=0", "howmany>=0", "howmany>=0", "howmany>=0"}), conditions);
 }
@@ -208,7 +204,7 @@ TEST(BINARY, BadIndexIsReportedAndNeverWritesOutsideTheContent)
     b.Make(3, "abc");
     b[3] = 'X';
     b[-1] = 'Y';
-    EXPECT_EQ("abc", Bytes(b));
+    EXPECT_EQ("abc", TextOf(b));
     EXPECT_EQ(0, b.Buffer[3]);
     EXPECT_EQ(0, b[7]) << "the scratch byte reads 0 again";
     EXPECT_EQ("i= 3, len= 3, buf= abc", log.InfoOf("i>=0 && i<this->StrLen"));
@@ -225,7 +221,7 @@ TEST(BINARY, CopiesAreDeepAndKeepNull)
     a.Flags |= STRINGFLAG_BINARY;
     BINARY b(a);
     EXPECT_NE(a.Buffer, b.Buffer);
-    EXPECT_EQ("abc", Bytes(b));
+    EXPECT_EQ("abc", TextOf(b));
     EXPECT_EQ(200, b.BlockSize);
     EXPECT_EQ(a.Flags, b.Flags);
     BINARY empty;
@@ -245,7 +241,7 @@ TEST(BINARY, MidCountsFromPositionAndNeverGivesNull)
     for (const CASE &c : cases) {
         STRING m = b.Mid(c.pos, c.len);
         ASSERT_NE(nullptr, m.Buffer);
-        EXPECT_EQ(c.expect, Bytes(m)) << c.pos << "," << c.len;
+        EXPECT_EQ(c.expect, TextOf(m)) << c.pos << "," << c.len;
         EXPECT_EQ(1252, m.CodePage);
     }
     BINARY none;
@@ -255,7 +251,7 @@ TEST(BINARY, MidCountsFromPositionAndNeverGivesNull)
 TEST(BINARY, EscapeWritesOnePrintableLine)
 {
     STRING sample = FromStd(std::string("a\x3d\x0a\x5c\xe4", 5));
-    EXPECT_EQ("a\\x3d\\n\\\\\\xe4", Bytes(sample.Escape("={}")));
+    EXPECT_EQ("a\\x3d\\n\\\\\\xe4", TextOf(sample.Escape("={}")));
 
     struct CASE {
         std::string in;
@@ -272,7 +268,7 @@ TEST(BINARY, EscapeWritesOnePrintableLine)
     for (const CASE &c : cases) {
         STRING out = FromStd(c.in).Escape(c.extra);
         ASSERT_NE(nullptr, out.Buffer);
-        EXPECT_EQ(c.expect, Bytes(out));
+        EXPECT_EQ(c.expect, TextOf(out));
     }
     EXPECT_NE(nullptr, BINARY().Escape("").Buffer);
 }
@@ -287,8 +283,8 @@ TEST(BINARY, EscapeOfAllByteValuesRoundTrips)
             const unsigned char c = static_cast<unsigned char>(escaped.Buffer[i]);
             ASSERT_TRUE(c >= 0x20 && c <= 0x7F) << "byte " << int(c) << " in the escaped text";
         }
-        EXPECT_EQ(all, Bytes(escaped.Unescape(false))) << "extra " << extra;
-        EXPECT_EQ(all, Bytes(escaped.Unescape(true)));
+        EXPECT_EQ(all, TextOf(escaped.Unescape(false))) << "extra " << extra;
+        EXPECT_EQ(all, TextOf(escaped.Unescape(true)));
         EXPECT_TRUE(log.Conditions().empty());
     }
 }
@@ -321,7 +317,7 @@ TEST(BINARY, UnescapeNeverReadsPastTheContent)
         BINARY b;
         b.Make(static_cast<STRING_SIZE_T>(c.in.size()), c.in.data());
         STRING out = b.Unescape(c.keep);
-        EXPECT_EQ(c.expect, Bytes(out)) << c.in;
+        EXPECT_EQ(c.expect, TextOf(out)) << c.in;
         std::vector<std::string> conditions = log.Conditions();
         if (c.condition) {
             ASSERT_EQ(1u, conditions.size()) << c.in;
@@ -349,9 +345,9 @@ TEST(BINARY, Base64Vectors)
                  {"ab", "YWI="},    {"a", "YQ=="}};
     for (const CASE &c : cases) {
         STRING encoded = STRING(c.plain).EncodeBase64(false);
-        EXPECT_EQ(c.encoded, Bytes(encoded));
+        EXPECT_EQ(c.encoded, TextOf(encoded));
         EXPECT_EQ(1252, encoded.CodePage);
-        EXPECT_EQ(c.plain, Bytes(STRING(c.encoded).DecodeBase64()));
+        EXPECT_EQ(c.plain, TextOf(STRING(c.encoded).DecodeBase64()));
     }
 }
 
@@ -374,7 +370,7 @@ TEST(BINARY, Base64DecodingSkipsForeignBytesAndStopsAtPadding)
     for (const CASE &c : cases) {
         STRING out = STRING(c.in).DecodeBase64();
         ASSERT_NE(nullptr, out.Buffer);
-        EXPECT_EQ(c.expect, Bytes(out)) << c.in;
+        EXPECT_EQ(c.expect, TextOf(out)) << c.in;
     }
 }
 
@@ -386,7 +382,7 @@ TEST(BINARY, Base64LineBreaksEveryColumn76)
     } cases[] = {{57, "76/"}, {58, "76/4/"}, {114, "76/76/"}, {1, "4/"}, {0, ""}};
     for (const CASE &c : cases) {
         std::string plain(c.bytes, '\xa5');
-        std::string encoded = Bytes(FromStd(plain).EncodeBase64(true));
+        std::string encoded = TextOf(FromStd(plain).EncodeBase64(true));
         std::string shape;
         size_t start = 0;
         for (size_t at = encoded.find("\r\n"); at != std::string::npos; at = encoded.find("\r\n", start)) {
@@ -395,17 +391,17 @@ TEST(BINARY, Base64LineBreaksEveryColumn76)
         }
         EXPECT_EQ(start, encoded.size()) << "the output ends with a line break";
         EXPECT_EQ(c.shape, shape) << c.bytes << " bytes";
-        EXPECT_EQ(plain, Bytes(STRING(encoded.c_str()).DecodeBase64()));
+        EXPECT_EQ(plain, TextOf(STRING(encoded.c_str()).DecodeBase64()));
     }
     const std::string all = AllBytes();
-    EXPECT_EQ(all, Bytes(FromStd(all).EncodeBase64(true).DecodeBase64()));
-    EXPECT_EQ(all, Bytes(FromStd(all).EncodeBase64(false).DecodeBase64()));
+    EXPECT_EQ(all, TextOf(FromStd(all).EncodeBase64(true).DecodeBase64()));
+    EXPECT_EQ(all, TextOf(FromStd(all).EncodeBase64(false).DecodeBase64()));
 }
 
 TEST(BINARY, ToHexWritesTwoLowerCaseDigitsPerByte)
 {
-    EXPECT_EQ("00ff7f0a41", Bytes(FromStd(std::string("\0\xff\x7f\nA", 5)).ToHex()));
-    EXPECT_EQ("", Bytes(BINARY().ToHex()));
+    EXPECT_EQ("00ff7f0a41", TextOf(FromStd(std::string("\0\xff\x7f\nA", 5)).ToHex()));
+    EXPECT_EQ("", TextOf(BINARY().ToHex()));
     EXPECT_NE(nullptr, BINARY().ToHex().Buffer);
 }
 
@@ -423,7 +419,7 @@ TEST(BINARY, SaveAndLoadRoundTripEveryByte)
     BINARY back;
     back.Make(5, "stale");
     ASSERT_TRUE(back.Load(path.c_str()));
-    EXPECT_EQ(content, Bytes(back));
+    EXPECT_EQ(content, TextOf(back));
     EXPECT_EQ(131072, back.BlockSize) << "the file size rounded up to 64 KiB";
 
     BINARY empty;
@@ -442,7 +438,7 @@ TEST(BINARY, FailedLoadOrSaveReportsFalseAndKeepsTheContent)
     const std::string missing = folder.File("missing.bin");
     EXPECT_FALSE(b.Load(missing.c_str()));
     EXPECT_FALSE(b.Load(folder.Path().c_str())) << "a folder is not a file";
-    EXPECT_EQ("keep", Bytes(b));
+    EXPECT_EQ("keep", TextOf(b));
     EXPECT_FALSE(b.Save(folder.File("no/such/folder/x.bin").c_str()));
     EXPECT_FALSE(b.Save(folder.Path().c_str()));
     EXPECT_EQ(2, log.CountLines("BINARY::Load returns"));

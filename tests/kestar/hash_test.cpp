@@ -2,6 +2,7 @@
 // the locked key set, and the record files.
 #include "kestar/hash.h"
 
+#include "tests/support/bytes_support.h"
 #include "tests/support/logcapture_support.h"
 #include "tests/support/tempfolder_support.h"
 
@@ -15,21 +16,11 @@
 
 namespace {
 
-STRING Bytes(const std::string &s)
-{
-    return STRING::FromBytes(s.data(), static_cast<STRING_SIZE_T>(s.size()));
-}
-
 STRING Binary(const std::string &s)
 {
-    STRING b = Bytes(s);
+    STRING b = StringOf(s);
     b.Flags |= STRINGFLAG_BINARY;
     return b;
-}
-
-std::string Std(const STRING &s)
-{
-    return s.Buffer ? std::string(s.Buffer, static_cast<size_t>(s.StrLen)) : std::string("(NULL)");
 }
 
 // The names and values of a record in order, values as bytes (NULL ones marked), binary ones
@@ -39,7 +30,7 @@ std::vector<std::pair<std::string, std::string>> Entries(HASH &h)
     std::vector<std::pair<std::string, std::string>> out;
     for (int i = 0; i < h.NumKeys(); i++) {
         const STRING &v = h.GetValueAt(i);
-        out.emplace_back(Std(h.GetKeyAt(i)), ((v.Flags & STRINGFLAG_BINARY) ? "b:" : "") + Std(v));
+        out.emplace_back(TextOf(h.GetKeyAt(i)), ((v.Flags & STRINGFLAG_BINARY) ? "b:" : "") + TextOf(v));
     }
     return out;
 }
@@ -64,11 +55,11 @@ TEST(HASH, WritesTextFormExactlyAndReadsItBack)
         {"line break and tab on one line", 0, false, "", {{"v", STRING("one\ntwo\tthree")}},
          "v=one\\ntwo\\tthree\n"},
         {"backslashes doubled", 0, false, "", {{"Path", STRING("C:\\temp")}}, "Path=C:\\\\temp\n"},
-        {"braces, quotes and 0x7F", 0, false, "", {{"q", Bytes("{\"'\x7f}")}},
+        {"braces, quotes and 0x7F", 0, false, "", {{"q", StringOf("{\"'\x7f}")}},
          "q=\\x7b\"'\x7f\\x7d\n"},
-        {"control bytes and high bytes", 0, false, "", {{"c", Bytes(std::string("\0\r\x1a\x01\xe4\xff", 6))}},
+        {"control bytes and high bytes", 0, false, "", {{"c", StringOf(std::string("\0\r\x1a\x01\xe4\xff", 6))}},
          "c=\\0\\r\\z\\x01\\xe4\\xff\n"},
-        {"empty and NULL values", 0, false, "", {{"e", Bytes("")}, {"n", STRING()}}, "e=\nn=\n"},
+        {"empty and NULL values", 0, false, "", {{"e", StringOf("")}, {"n", STRING()}}, "e=\nn=\n"},
         {"binary value as base64", 0, false, "", {{"name", Binary(std::string("\0\xff", 2))}},
          "name=={{AP8=}}\n"},
         {"empty binary value", 0, false, "", {{"z", Binary("")}}, "z=={{}}\n"},
@@ -84,23 +75,23 @@ TEST(HASH, WritesTextFormExactlyAndReadsItBack)
         HASH h;
         h.Handle = c.handle;
         if (c.hasKey)
-            h.Key = Bytes(c.key);
+            h.Key = StringOf(c.key);
         for (const auto &kv : c.set)
             h[kv.first.c_str()] = kv.second;
         STRING text = h.ToString();
         ASSERT_NE(text.Buffer, nullptr);
-        EXPECT_EQ(Std(text), c.text);
+        EXPECT_EQ(TextOf(text), c.text);
 
         // Read back: the same handle, key, names, values and binary flags.
         HASH back(text);
         EXPECT_EQ(back.Handle, c.handle);
-        EXPECT_EQ(Std(back.Key), c.hasKey ? c.key : "(NULL)");
+        EXPECT_EQ(TextOf(back.Key), c.hasKey ? c.key : "(NULL)");
         ENTRIES want = Entries(h);
         for (auto &e : want)
             if (e.second == "(NULL)")
                 e.second = ""; // the text form has no NULL value: it reads as empty
         EXPECT_EQ(Entries(back), want);
-        EXPECT_EQ(Std(back.ToString()), c.text);
+        EXPECT_EQ(TextOf(back.ToString()), c.text);
     }
 }
 
@@ -136,9 +127,9 @@ TEST(HASH, ReadsTextForm)
     for (const READCASE &c : cases) {
         SCOPED_TRACE(c.what);
         LOGCAPTURE log;
-        HASH h(Bytes(c.text));
+        HASH h(StringOf(c.text));
         EXPECT_EQ(h.Handle, c.handle);
-        EXPECT_EQ(Std(h.Key), c.key);
+        EXPECT_EQ(TextOf(h.Key), c.key);
         EXPECT_EQ(Entries(h), c.entries);
         EXPECT_EQ(log.Conditions(), std::vector<std::string>{});
     }
@@ -159,7 +150,7 @@ TEST(HASH, MalformedLinesAreReportedAndSkipped)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         LOGCAPTURE log;
-        HASH h(Bytes(c.text));
+        HASH h(StringOf(c.text));
         EXPECT_EQ(Entries(h), c.entries);
         EXPECT_EQ(log.Conditions(), std::vector<std::string>{c.assertion});
     }
@@ -171,33 +162,33 @@ TEST(HASH, LookupAddsInOrderAndIgnoresCase)
     h["Number"] = "123";
     h["alpha"] = "a";
     h["Zulu"] = "z";
-    EXPECT_EQ(Std(h["NUMBER"]), "123");
+    EXPECT_EQ(TextOf(h["NUMBER"]), "123");
     EXPECT_EQ(h.NumKeys(), 3);
-    EXPECT_EQ(Std(h.GetKeyAt(0)), "alpha");
-    EXPECT_EQ(Std(h.GetKeyAt(2)), "Zulu");
+    EXPECT_EQ(TextOf(h.GetKeyAt(0)), "alpha");
+    EXPECT_EQ(TextOf(h.GetKeyAt(2)), "Zulu");
     EXPECT_EQ(h.FindKey("zulu"), 2);
     EXPECT_EQ(h.FindKey("missing"), -1);
 
     STRING dummy;
     STRING *v = &dummy;
     EXPECT_EQ(h.Exists("ALPHA", &v), 1);
-    EXPECT_EQ(Std(*v), "a");
+    EXPECT_EQ(TextOf(*v), "a");
     EXPECT_EQ(h.Exists("beta", &v), 0);
     EXPECT_EQ(v, nullptr);
-    EXPECT_EQ(Std(h.Get("number")), "123");
+    EXPECT_EQ(TextOf(h.Get("number")), "123");
 
     // A new name starts NULL; the reference stays good while other names are added.
     STRING &fresh = h["Middle"];
     EXPECT_EQ(fresh.Buffer, nullptr);
     h["Aardvark"] = "x";
     fresh = "m";
-    EXPECT_EQ(Std(h.Get("middle")), "m");
+    EXPECT_EQ(TextOf(h.Get("middle")), "m");
 
     EXPECT_EQ(h.DeleteKey("MIDDLE"), 1);
     EXPECT_EQ(h.DeleteKey("Middle"), 0);
     STRINGARRAY keys = h.GetKeys();
     ASSERT_EQ(keys.NumItems(), 4);
-    EXPECT_EQ(Std(*keys[0]), "Aardvark");
+    EXPECT_EQ(TextOf(*keys[0]), "Aardvark");
 }
 
 TEST(HASH, LockedRecordReportsNewNamesButKeepsWorking)
@@ -208,8 +199,8 @@ TEST(HASH, LockedRecordReportsNewNamesButKeepsWorking)
     EXPECT_EQ(h.AllowNewKeys(0), 0);
     h["NAME"] = "y"; // an existing name is fine
     h["Other"] = "z"; // a new one is reported, then added as in an open record
-    EXPECT_EQ(Std(h.Get("other")), "z");
-    EXPECT_EQ(Std(h.Get("name")), "y");
+    EXPECT_EQ(TextOf(h.Get("other")), "z");
+    EXPECT_EQ(TextOf(h.Get("name")), "y");
     EXPECT_EQ(h.AllowNewKeys(1), 1);
     h["Third"] = "3"; // open again
     EXPECT_EQ(log.Conditions(), std::vector<std::string>{"!this->LockTable"});
@@ -227,9 +218,9 @@ TEST(HASH, CopiesAreDeepAndMergeOverwrites)
 
     HASH b(a);
     b["x"] = "2";
-    EXPECT_EQ(Std(a.Get("x")), "1");
+    EXPECT_EQ(TextOf(a.Get("x")), "1");
     EXPECT_EQ(b.Handle, 9u);
-    EXPECT_EQ(Std(b.Key), "k");
+    EXPECT_EQ(TextOf(b.Key), "k");
     EXPECT_TRUE(b.Get("bin").Flags & STRINGFLAG_BINARY);
     EXPECT_EQ(b.AllowNewKeys(1), 1); // LockTable came along
 
@@ -237,17 +228,17 @@ TEST(HASH, CopiesAreDeepAndMergeOverwrites)
     c["old"] = "o";
     c.Assign(a);
     EXPECT_EQ(c.FindKey("old"), -1);
-    EXPECT_EQ(Std(c.ToString()), Std(a.ToString()));
+    EXPECT_EQ(TextOf(c.ToString()), TextOf(a.ToString()));
     c.Assign(c);
-    EXPECT_EQ(Std(c.ToString()), Std(a.ToString()));
+    EXPECT_EQ(TextOf(c.ToString()), TextOf(a.ToString()));
 
     HASH m;
     m["x"] = "mine";
     m["y"] = "keep";
     m.Merge(b);
-    EXPECT_EQ(Std(m.Get("x")), "2");
-    EXPECT_EQ(Std(m.Get("y")), "keep");
-    EXPECT_EQ(Std(m.Get("bin")), "\x01");
+    EXPECT_EQ(TextOf(m.Get("x")), "2");
+    EXPECT_EQ(TextOf(m.Get("y")), "keep");
+    EXPECT_EQ(TextOf(m.Get("bin")), "\x01");
     m.Merge(m);
     EXPECT_EQ(m.NumKeys(), 3);
 }
@@ -266,13 +257,13 @@ TEST(HASH, SortKeysIsStableAndKeyLessFoldsCase)
     std::string text;
     for (int i = 2000; i > 0; i--)
         text += "n" + std::to_string(i % 500) + "=" + std::to_string(i) + "\n";
-    HASH h(Bytes(text));
+    HASH h(StringOf(text));
     ASSERT_EQ(h.NumKeys(), 2000);
     for (int i = 1; i < h.NumKeys(); i++) {
-        const std::string prev = Std(h.GetKeyAt(i - 1)), cur = Std(h.GetKeyAt(i));
+        const std::string prev = TextOf(h.GetKeyAt(i - 1)), cur = TextOf(h.GetKeyAt(i));
         ASSERT_FALSE(HASH::KeyLess(cur.c_str(), prev.c_str())) << i;
         if (prev == cur) {
-            ASSERT_GT(std::stoi(Std(h.GetValueAt(i - 1))), std::stoi(Std(h.GetValueAt(i)))) << i;
+            ASSERT_GT(std::stoi(TextOf(h.GetValueAt(i - 1))), std::stoi(TextOf(h.GetValueAt(i)))) << i;
         }
     }
 }
@@ -301,14 +292,14 @@ TEST(HASH, SaveWritesCrLfAndLoadReplacesRecord)
     loaded.AllowNewKeys(0);
     ASSERT_EQ(loaded.Load(file.c_str()), 1);
     EXPECT_EQ(loaded.Handle, 3u);
-    EXPECT_EQ(Std(loaded.Key), "kept"); // the file has no key
+    EXPECT_EQ(TextOf(loaded.Key), "kept"); // the file has no key
     EXPECT_EQ(loaded.FindKey("Gone"), -1);
-    EXPECT_EQ(Std(loaded.Get("note")), "two\nlines");
+    EXPECT_EQ(TextOf(loaded.Get("note")), "two\nlines");
     EXPECT_EQ(loaded.AllowNewKeys(1), 0); // loading opened the record
 
     // A missing file leaves the record as it was.
     EXPECT_EQ(loaded.Load(dir.File("missing.ini").c_str()), 0);
-    EXPECT_EQ(Std(loaded.Get("server")), "host:6666");
+    EXPECT_EQ(TextOf(loaded.Get("server")), "host:6666");
 }
 
 TEST(HASH, SaveFailureIsReportedAndKeepsTheOldFile)

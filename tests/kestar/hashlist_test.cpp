@@ -2,6 +2,7 @@
 // hand-edited files, handles and sorting.
 #include "kestar/hashlist.h"
 
+#include "tests/support/bytes_support.h"
 #include "tests/support/logcapture_support.h"
 #include "tests/support/tempfolder_support.h"
 
@@ -14,22 +15,12 @@
 
 namespace {
 
-STRING Bytes(const std::string &s)
-{
-    return STRING::FromBytes(s.data(), static_cast<STRING_SIZE_T>(s.size()));
-}
-
-std::string Std(const STRING &s)
-{
-    return s.Buffer ? std::string(s.Buffer, static_cast<size_t>(s.StrLen)) : std::string("(NULL)");
-}
-
 // One line per record: its handle (when set) and its "name=value" pairs, as in the text form.
 std::vector<std::string> Records(HASHLIST &list)
 {
     std::vector<std::string> out;
     for (int i = 0; i < list.NumItems(); i++) {
-        std::string text = Std(list[i]->ToString());
+        std::string text = TextOf(list[i]->ToString());
         for (char &c : text)
             if (c == '\n')
                 c = ' ';
@@ -56,16 +47,16 @@ TEST(HASHLIST, WritesTextFormAndReadsItBack)
     list.AddItem(second);
     const std::string text = "[#0]\n#Handle=3\nName=Ann\nNumber=0301234\n\n"
                              "[#1]\n#Key=k\nName=Bob \\x3d B\n\n";
-    EXPECT_EQ(Std(list.ToString()), text);
+    EXPECT_EQ(TextOf(list.ToString()), text);
 
     HASHLIST back;
     back.AddItem(Record(1, {{"stale", "x"}})); // FromString empties the list first
-    EXPECT_EQ(back.FromString(Bytes(text)), 2);
+    EXPECT_EQ(back.FromString(StringOf(text)), 2);
     EXPECT_EQ(Records(back), Records(list));
-    EXPECT_EQ(Std(back.ToString()), text);
+    EXPECT_EQ(TextOf(back.ToString()), text);
 
-    HASHLIST constructed(Bytes(text));
-    EXPECT_EQ(Std(constructed.ToString()), text);
+    HASHLIST constructed(StringOf(text));
+    EXPECT_EQ(TextOf(constructed.ToString()), text);
 
     HASHLIST empty;
     STRING none = empty.ToString();
@@ -80,18 +71,18 @@ TEST(HASHLIST, EmptyRecordsSurviveTheRoundTrip)
     list.AddItem(HASH());
     list.AddItem(Record(0, {{"a", "1"}}));
     list.AddItem(HASH());
-    const std::string text = Std(list.ToString());
+    const std::string text = TextOf(list.ToString());
     EXPECT_EQ(text, "[#0]\n\n[#1]\na=1\n\n[#2]\n\n");
     HASHLIST back;
-    EXPECT_EQ(back.FromString(Bytes(text)), 3);
-    EXPECT_EQ(Std(back.ToString()), text);
+    EXPECT_EQ(back.FromString(StringOf(text)), 3);
+    EXPECT_EQ(TextOf(back.ToString()), text);
 
     TEMPFOLDER dir;
     std::string file = dir.File("list.ini");
     ASSERT_EQ(list.Save(file.c_str()), 3);
     HASHLIST loaded;
     EXPECT_EQ(loaded.Load(file.c_str()), 3);
-    EXPECT_EQ(Std(loaded.ToString()), text);
+    EXPECT_EQ(TextOf(loaded.ToString()), text);
 }
 
 struct READCASE {
@@ -125,7 +116,7 @@ TEST(HASHLIST, FromStringReadsWhatPeersSend)
         SCOPED_TRACE(c.what);
         LOGCAPTURE log;
         HASHLIST list;
-        EXPECT_EQ(list.FromString(Bytes(c.text)), static_cast<int>(c.records.size()));
+        EXPECT_EQ(list.FromString(StringOf(c.text)), static_cast<int>(c.records.size()));
         EXPECT_EQ(Records(list), c.records);
         EXPECT_EQ(log.Conditions(), c.assertions);
     }
@@ -161,7 +152,7 @@ TEST(HASHLIST, CrLfTextFromPeerIsReportedButRead)
     // the records are still read, since the record reader drops trailing CRs.
     LOGCAPTURE log;
     HASHLIST list;
-    EXPECT_EQ(list.FromString(Bytes("[#0]\r\na=1\r\n\r\n[#1]\r\nb=2\r\n\r\n")), 2);
+    EXPECT_EQ(list.FromString(StringOf("[#0]\r\na=1\r\n\r\n[#1]\r\nb=2\r\n\r\n")), 2);
     EXPECT_EQ(Records(list), (std::vector<std::string>{"a=1 ", "b=2 "}));
     EXPECT_EQ(log.Conditions(), (std::vector<std::string>{"buf[buf.Length()-2]==']'", "buf[buf.Length()-2]==']'"}));
 }
@@ -170,7 +161,7 @@ TEST(HASHLIST, GapsInSectionNumbersAreLoggedNotFatal)
 {
     LOGCAPTURE log;
     HASHLIST list;
-    EXPECT_EQ(list.FromString(Bytes("[#0]\na=1\n[#7]\nb=2\n")), 2);
+    EXPECT_EQ(list.FromString(StringOf("[#0]\na=1\n[#7]\nb=2\n")), 2);
     EXPECT_EQ(log.CountLines("HASHLIST::FromString section [#7] read as record 1"), 1);
     EXPECT_EQ(log.Conditions(), std::vector<std::string>{});
 }
@@ -178,7 +169,7 @@ TEST(HASHLIST, GapsInSectionNumbersAreLoggedNotFatal)
 TEST(HASHLIST, NumberTextIsNotAList)
 {
     LOGCAPTURE log;
-    HASHLIST list(Bytes("12\n[#0]\na=1\n"));
+    HASHLIST list(StringOf("12\n[#0]\na=1\n"));
     EXPECT_EQ(list.NumItems(), 0);
     HASHLIST none(STRING{});
     EXPECT_EQ(none.NumItems(), 0);
@@ -268,7 +259,7 @@ TEST(HASHLIST, SortsByNamesAndFlags)
             list.SortBy(c.names.data(), static_cast<int>(c.names.size()), c.flags);
         std::vector<std::string> order;
         for (int i = 0; i < list.NumItems(); i++)
-            order.push_back(Std(list[i]->Get("Name")));
+            order.push_back(TextOf(list[i]->Get("Name")));
         EXPECT_EQ(order, c.order);
     }
 }
@@ -300,13 +291,13 @@ TEST(HASHLIST, CopyIsDeep)
     list.SortByKey("Name", 0);
     HASHLIST copy(list);
     copy[0]->Get("Name") = "changed";
-    EXPECT_EQ(Std(list[0]->Get("Name")), "a");
+    EXPECT_EQ(TextOf(list[0]->Get("Name")), "a");
     EXPECT_EQ(copy.NumItems(), 2);
 
     HASHLIST assigned;
     assigned.AddItem(Record(7, {}));
     assigned = list;
-    EXPECT_EQ(Std(assigned.ToString()), Std(list.ToString()));
+    EXPECT_EQ(TextOf(assigned.ToString()), TextOf(list.ToString()));
     assigned.AddItems(list);
     EXPECT_EQ(assigned.NumItems(), 4);
 }

@@ -11,17 +11,10 @@
 #include <vector>
 
 #include "kestar/soundcodec.h"
+#include "tests/support/bytes_support.h"
 #include "tests/support/tempfolder_support.h"
 
 namespace {
-
-std::vector<int> SamplesOf(const BINARY &data)
-{
-    std::vector<int> samples;
-    for (STRING_SIZE_T i = 0; i + 1 < data.StrLen; i += 2)
-        samples.push_back(SOUNDCODEC::GetSample(reinterpret_cast<const uint8_t *>(data.Buffer), i / 2));
-    return samples;
-}
 
 std::vector<int> BytesOf(const BINARY &data)
 {
@@ -37,11 +30,6 @@ std::unique_ptr<SOUND> BaseSound(const std::vector<int> &samples, const char *fo
     for (size_t i = 0; i < samples.size(); i++)
         SOUNDCODEC::PutSample(reinterpret_cast<uint8_t *>(&bytes[0]), i, samples[i]);
     return std::unique_ptr<SOUND>(new SOUND(bytes.data(), static_cast<STRING_SIZE_T>(bytes.size()), format, 4096));
-}
-
-std::string Text(const BINARY &s)
-{
-    return s.IsNull() ? std::string("<NULL>") : std::string(s.Buffer, s.StrLen);
 }
 
 // A WAVE file image, chunk by chunk.
@@ -117,8 +105,8 @@ TEST(SOUND, CreateMakesTheClassOfTheKeyword)
             continue;
         }
         ASSERT_NE(sound, nullptr);
-        EXPECT_EQ(Text(sound->Format), c.format);
-        EXPECT_EQ(Text(sound->GetExtension()), c.extension);
+        EXPECT_EQ(TextOf(sound->Format), c.format);
+        EXPECT_EQ(TextOf(sound->GetExtension()), c.extension);
         EXPECT_EQ(sound->Data.StrLen, 0);
     }
     EXPECT_EQ(SOUND(nullptr, 4096).GetSampleRate(), 8000);
@@ -143,15 +131,15 @@ TEST(SOUND, ConvertsThroughTheBaseForm)
         std::unique_ptr<SOUND> coded(SOUND::Create(c.format));
         ASSERT_NE(coded, nullptr);
         ASSERT_TRUE(coded->FromBase(*base));
-        std::string keyword = Text(STRING(c.format).Word(1).Token(0, ":"));
-        EXPECT_EQ(Text(coded->Format), "SOUND " + keyword + ":16000"); // the rate comes from base
+        std::string keyword = TextOf(STRING(c.format).Word(1).Token(0, ":"));
+        EXPECT_EQ(TextOf(coded->Format), "SOUND " + keyword + ":16000"); // the rate comes from base
         if (!c.stored.empty()) {
             EXPECT_EQ(BytesOf(coded->Data), c.stored);
         }
 
         std::unique_ptr<SOUND> back(coded->ToBase());
         ASSERT_NE(back, nullptr);
-        EXPECT_EQ(Text(back->Format), "SOUND BASE:16000");
+        EXPECT_EQ(TextOf(back->Format), "SOUND BASE:16000");
         std::vector<int> expected;
         for (int s : samples) {
             if (keyword == "WAV16")
@@ -188,7 +176,7 @@ TEST(SOUND, FromBaseNeedsSixteenBitSamples)
 
     SOUNDALAW alaw("SOUND ALAW:8000", 4096);
     EXPECT_FALSE(alaw.FromBase(wav8)); // 8-bit bytes are no 16-bit samples
-    EXPECT_EQ(Text(alaw.Format), "SOUND ALAW:8000");
+    EXPECT_EQ(TextOf(alaw.Format), "SOUND ALAW:8000");
     EXPECT_EQ(alaw.Data.StrLen, 0);
     SOUND plain("SOUND BASE:8000", 4096);
     EXPECT_FALSE(plain.FromBase(wav8));
@@ -197,9 +185,9 @@ TEST(SOUND, FromBaseNeedsSixteenBitSamples)
     // The base class takes a 16-bit sound as it is, format text included.
     SOUNDWAV16 wav16("SOUND WAV16:11025", 4096);
     ASSERT_TRUE(wav16.FromBase(*base));
-    EXPECT_EQ(Text(wav16.Format), "SOUND WAV16:8000");
+    EXPECT_EQ(TextOf(wav16.Format), "SOUND WAV16:8000");
     ASSERT_TRUE(plain.FromBase(wav16));
-    EXPECT_EQ(Text(plain.Format), "SOUND WAV16:8000");
+    EXPECT_EQ(TextOf(plain.Format), "SOUND WAV16:8000");
     EXPECT_EQ(SamplesOf(plain.Data), std::vector<int>({100, 200}));
 }
 
@@ -225,14 +213,14 @@ TEST(SOUND, ResampleKeepsRateAndDataTogether)
         EXPECT_EQ(SamplesOf(sound.Data), c.out);
         EXPECT_EQ(sound.Data.StrLen, static_cast<STRING_SIZE_T>(c.out.size() * 2));
         EXPECT_EQ(sound.GetSampleRate(), c.rate);
-        EXPECT_EQ(Text(sound.Format), "SOUND BASE:" + std::to_string(c.rate));
+        EXPECT_EQ(TextOf(sound.Format), "SOUND BASE:" + std::to_string(c.rate));
     }
 
     // Refused: a new rate of 0 or less, a sound whose own rate is unusable, 8-bit classes.
     std::unique_ptr<SOUND> base = BaseSound({1, 2, 3});
     for (int rate : {0, -8000}) {
         EXPECT_FALSE(base->Resample(rate));
-        EXPECT_EQ(Text(base->Format), "SOUND BASE:8000");
+        EXPECT_EQ(TextOf(base->Format), "SOUND BASE:8000");
         EXPECT_EQ(SamplesOf(base->Data), std::vector<int>({1, 2, 3}));
     }
     std::unique_ptr<SOUND> noRate = BaseSound({1, 2, 3}, "SOUND BASE:");
@@ -245,7 +233,7 @@ TEST(SOUND, ResampleKeepsRateAndDataTogether)
         ASSERT_TRUE(coded->FromBase(*base));
         std::vector<int> before = BytesOf(coded->Data);
         EXPECT_FALSE(coded->Resample(16000)) << format;
-        EXPECT_EQ(Text(coded->Format), format);
+        EXPECT_EQ(TextOf(coded->Format), format);
         EXPECT_EQ(BytesOf(coded->Data), before);
     }
 }
@@ -265,11 +253,11 @@ TEST(SOUND, WaveFilesRoundTrip)
     for (auto &c : cases) {
         SCOPED_TRACE(c.format);
         STRING format(c.format);
-        std::string rate = Text(format.Word(1).Token(1, ":"));
+        std::string rate = TextOf(format.Word(1).Token(1, ":"));
         std::unique_ptr<SOUND> base = BaseSound(samples, ("SOUND BASE:" + rate).c_str());
         std::unique_ptr<SOUND> sound(SOUND::Create(c.format));
         ASSERT_TRUE(sound->FromBase(*base));
-        std::string name = folder.File(std::string("round") + Text(format.Word(1).Token(0, ":")) + ".wav");
+        std::string name = folder.File(std::string("round") + TextOf(format.Word(1).Token(0, ":")) + ".wav");
         ASSERT_TRUE(sound->Save(name.c_str()));
 
         // The file itself: canonical header, mono, and codes in ordinary bit order.
@@ -293,8 +281,8 @@ TEST(SOUND, WaveFilesRoundTrip)
         EXPECT_EQ(BytesOf(again->Data), BytesOf(sound->Data));
         std::unique_ptr<SOUND> loaded(SOUND::LoadWaveFile(name.c_str()));
         ASSERT_NE(loaded, nullptr);
-        std::string keyword = Text(format.Word(1).Token(0, ":"));
-        EXPECT_EQ(Text(loaded->Format), "SOUND " + (keyword == "BASE" ? std::string("WAV16") : keyword) + ":" + rate);
+        std::string keyword = TextOf(format.Word(1).Token(0, ":"));
+        EXPECT_EQ(TextOf(loaded->Format), "SOUND " + (keyword == "BASE" ? std::string("WAV16") : keyword) + ":" + rate);
         EXPECT_EQ(BytesOf(loaded->Data), BytesOf(sound->Data));
     }
 }
@@ -312,7 +300,7 @@ TEST(SOUND, LoadTakesTheLeftChannelAndAppends)
 
     std::unique_ptr<SOUND> left(SOUND::LoadWaveFile(folder.File("s16.wav").c_str()));
     ASSERT_NE(left, nullptr);
-    EXPECT_EQ(Text(left->Format), "SOUND WAV16:8000");
+    EXPECT_EQ(TextOf(left->Format), "SOUND WAV16:8000");
     EXPECT_EQ(SamplesOf(left->Data), std::vector<int>({100, 200}));
 
     SOUNDALAW alaw("SOUND ALAW:8000", 4096);
@@ -358,7 +346,7 @@ TEST(SOUND, LoadRefusesBadOrMismatchingFiles)
         std::unique_ptr<SOUND> sound(SOUND::Create(c.format));
         sound->Data.Append("kept", 4);
         EXPECT_FALSE(sound->Load(name.c_str()));
-        EXPECT_EQ(Text(sound->Data), "kept");
+        EXPECT_EQ(TextOf(sound->Data), "kept");
         std::unique_ptr<SOUND> loaded(SOUND::LoadWaveFile(name.c_str()));
         EXPECT_EQ(loaded == nullptr, c.broken);
     }

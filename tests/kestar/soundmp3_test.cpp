@@ -9,21 +9,9 @@
 #include <vector>
 
 #include "kestar/soundcodec.h"
+#include "tests/support/bytes_support.h"
 
 namespace {
-
-std::string Text(const BINARY &s)
-{
-    return s.IsNull() ? std::string("<NULL>") : std::string(s.Buffer, s.StrLen);
-}
-
-std::vector<int> SamplesOf(const BINARY &data)
-{
-    std::vector<int> samples;
-    for (STRING_SIZE_T i = 0; i + 1 < data.StrLen; i += 2)
-        samples.push_back(SOUNDCODEC::GetSample(reinterpret_cast<const uint8_t *>(data.Buffer), i / 2));
-    return samples;
-}
 
 SOUND BaseOf(const std::vector<int> &samples, const char *format)
 {
@@ -38,9 +26,9 @@ SOUND BaseOf(const std::vector<int> &samples, const char *format)
 TEST(SOUNDMP3, TakesAndGivesBackBaseSamples)
 {
     SOUNDMP3 mp3(20000);
-    EXPECT_EQ(Text(mp3.Format), "SOUND MP3:8000");
+    EXPECT_EQ(TextOf(mp3.Format), "SOUND MP3:8000");
     EXPECT_EQ(mp3.SampleRate, 8000);
-    EXPECT_EQ(Text(mp3.GetExtension()), "mp3");
+    EXPECT_EQ(TextOf(mp3.GetExtension()), "mp3");
 
     struct {
         const char *format;
@@ -51,10 +39,10 @@ TEST(SOUNDMP3, TakesAndGivesBackBaseSamples)
         SOUND base = BaseOf({1, -2, 300, -32768, 32767}, b.format);
         ASSERT_TRUE(mp3.FromBase(base));
         EXPECT_EQ(mp3.SampleRate, b.rate);
-        EXPECT_EQ(Text(mp3.Format), "SOUND MP3:" + std::to_string(b.rate));
+        EXPECT_EQ(TextOf(mp3.Format), "SOUND MP3:" + std::to_string(b.rate));
         std::unique_ptr<SOUND> back(mp3.ToBase());
         ASSERT_NE(back, nullptr);
-        EXPECT_EQ(Text(back->Format), "SOUND BASE:" + std::to_string(b.rate));
+        EXPECT_EQ(TextOf(back->Format), "SOUND BASE:" + std::to_string(b.rate));
         EXPECT_EQ(SamplesOf(back->Data), std::vector<int>({1, -2, 300, -32768, 32767}));
     }
 
@@ -83,7 +71,7 @@ TEST(SOUNDMP3, ResampleMovesTheRateWithTheSamples)
     EXPECT_EQ(mp3.GetSampleRate(), 16000);
     EXPECT_EQ(SamplesOf(mp3.Data), std::vector<int>({0, 50, 100, 150, 200, 250, 300, 300}));
     std::unique_ptr<SOUND> back(mp3.ToBase());
-    EXPECT_EQ(Text(back->Format), "SOUND BASE:16000");
+    EXPECT_EQ(TextOf(back->Format), "SOUND BASE:16000");
 
     EXPECT_FALSE(mp3.Resample(0));
     EXPECT_EQ(mp3.SampleRate, 16000);

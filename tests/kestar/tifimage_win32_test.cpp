@@ -8,18 +8,13 @@
 
 #include "kestar/logit.h"
 #include "kestar/tifimage.h"
+#include "tests/support/bytes_support.h"
 #include "tests/support/faxpages_support.h"
 #include "tests/support/tempfolder_support.h"
 
 using faxtest::Page;
 
 namespace {
-
-std::vector<uint8_t> Bytes(const BINARY &data)
-{
-    const uint8_t *p = reinterpret_cast<const uint8_t *>(data.GetBuffer());
-    return data.IsNull() ? std::vector<uint8_t>() : std::vector<uint8_t>(p, p + data.Length());
-}
 
 std::vector<std::pair<int, int>> PageNumbers(const std::string &path)
 {
@@ -62,7 +57,7 @@ TEST(TIFIMAGE, SavesEveryPageFromBaseAndLoadsThemBack)
     std::unique_ptr<BASEIMAGE> back(loaded.ToBase());
     EXPECT_EQ(back->Format, "IMAGE BASE:");
     EXPECT_EQ(back->GetPageCount(), 2);
-    std::vector<uint8_t> bytes = Bytes(back->Data);
+    std::vector<uint8_t> bytes = ByteVectorOf(back->Data);
     std::vector<Page> read = faxtest::FromBase(bytes);
     ASSERT_EQ(read.size(), 2u);
     for (size_t i = 0; i < 2; i++) {

@@ -2,6 +2,7 @@
 // between 8-bit and wide text.
 #include "kestar/wstring.h"
 
+#include "tests/support/bytes_support.h"
 #include "tests/support/logcapture_support.h"
 
 #include <gtest/gtest.h>
@@ -13,11 +14,6 @@ namespace {
 std::u16string Show(const WSTRING &w)
 {
     return w.GetBuffer() ? std::u16string(w.GetBuffer(), static_cast<size_t>(w.Length())) : std::u16string(u"(NULL)");
-}
-
-std::string Bytes(const STRING &s)
-{
-    return s.Buffer ? std::string(s.Buffer, static_cast<size_t>(s.StrLen)) : std::string("(NULL)");
 }
 
 } // namespace
@@ -60,10 +56,10 @@ TEST(WSTRING, ConvertsThroughTheCodePage)
     EXPECT_EQ(u"\u00c7", Show(WSTRING(cp437)));
 
     STRING back(WSTRING(u"x\u20ac\u00c7"), 1252);
-    EXPECT_EQ("x\x80\xc7", Bytes(back));
+    EXPECT_EQ("x\x80\xc7", TextOf(back));
     EXPECT_EQ(1252, back.CodePage);
     STRING dos(u"\u00c7", -1, 437);
-    EXPECT_EQ("\x80", Bytes(dos));
+    EXPECT_EQ("\x80", TextOf(dos));
     EXPECT_EQ(437, dos.CodePage);
     EXPECT_TRUE(STRING(static_cast<const char16_t *>(nullptr)).IsNull());
 }
@@ -72,7 +68,7 @@ TEST(WSTRING, Utf8BothWays)
 {
     const char16_t text[] = u"A\u00e9\u20ac\U0001F600";
     STRING utf8 = WSTRING(text).ToUtf8();
-    EXPECT_EQ("A\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", Bytes(utf8));
+    EXPECT_EQ("A\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", TextOf(utf8));
     EXPECT_EQ(1252, utf8.CodePage);
     WSTRING back;
     back.FromUtf8(utf8.Buffer, utf8.StrLen);
@@ -84,7 +80,7 @@ TEST(WSTRING, Utf8BothWays)
     back.FromUtf8("x\xe2\x82");
     EXPECT_EQ(u"x\u00e2\u0082", Show(back));
     STRING viaCp(WSTRING(u"\u00e9"), UNICODE_CPUTF8);
-    EXPECT_EQ("\xc3\xa9", Bytes(viaCp));
+    EXPECT_EQ("\xc3\xa9", TextOf(viaCp));
     EXPECT_EQ(u"\u00e9", Show(WSTRING(viaCp)));
     EXPECT_TRUE(WSTRING().ToUtf8().IsNull());
 }
