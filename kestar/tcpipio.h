@@ -147,6 +147,11 @@ public:
     // Milliseconds a MakeCall may take; -1 means 60000.
     void SetConnectTimeout(int ms) { ConnectTimeout = ms; }
     int GetConnectTimeout() const { return ConnectTimeout; }
+    // Milliseconds an AcceptCall waits for a connection; -1 (the default) without limit.  An
+    // accept that times out fails with error 4103 and keeps its listening socket for the next.
+    void SetAcceptTimeout(int ms) { AcceptTimeout = ms; }
+    // Whether the last AcceptCall ended at its time-out.
+    bool AcceptTimedOut() const { return LastAcceptTimedOut; }
 
 private:
     void SetPeerText(const char *text);
@@ -167,6 +172,8 @@ private:
     MUTEXSEM writeLock;                   // serialises DevWrite
     int ResolvePeerNames;                 // AcceptCall adds the peer's name
     std::atomic<int> ConnectTimeout;      // ms; -1 means 60000
+    std::atomic<int> AcceptTimeout;       // ms; -1 without limit
+    std::atomic<bool> LastAcceptTimedOut; // written by the accepting thread
     std::atomic<int64_t> LastActivity;    // calendar seconds of the last connect, accept, read or write
 };
 

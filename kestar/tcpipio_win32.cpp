@@ -215,7 +215,7 @@ TCPIPIO::TCPIPIO(const char *ownId, const char *callType, const char *parm, int 
              deviceFlags | BASEIO_DEVICE_SIGNALS_DONE | BASEIO_DEVICE_SUPPORTS_READTIMEOUT),
       WinsockOk(0), ReverseLookup(1), Socket(TCPSOCKET_NONE), PeerText("<unknown>"), InSocket(TCPSOCKET_NONE),
       InSocketSerial(0), ParkedInSocket(TCPSOCKET_NONE), ParkedSerial(0), semAcceptDone(true), ResolvePeerNames(0),
-      ConnectTimeout(-1), LastActivity(0)
+      ConnectTimeout(-1), AcceptTimeout(-1), LastAcceptTimedOut(false), LastActivity(0)
 {
     SetOurId(ownId);
     WinsockOk = TCP::InitWinsock();
@@ -624,7 +624,10 @@ int TCPIPIO::AcceptCall()
     }
     InSocketSerial = serial;
     InSocket = listening;
+    LastAcceptTimedOut = false;
 
+    int acceptTimeout = AcceptTimeout.load();
+    int64_t deadline = SteadyMs() + (acceptTimeout < 0 ? 0 : acceptTimeout);
     SOCKET connection = INVALID_SOCKET;
     sockaddr_storage peer;
     int peerLength = 0;
@@ -643,13 +646,25 @@ int TCPIPIO::AcceptCall()
         error = WSAGetLastError();
         if (error != WSAEWOULDBLOCK && error != WSAEINPROGRESS)
             break;
+        int wait = kAcceptPollMs;
+        if (acceptTimeout >= 0) {
+            int64_t left = deadline - SteadyMs();
+            if (left <= 0) {
+                error = WSAETIMEDOUT;
+                LastAcceptTimedOut = true;
+                break;
+            }
+            if (left < wait)
+                wait = static_cast<int>(left);
+        }
         int wantRead = 1;
-        Select(current, &wantRead, nullptr, 0, kAcceptPollMs, nullptr);
+        Select(current, &wantRead, nullptr, 0, wait, nullptr);
     }
 
     if (connection == INVALID_SOCKET) {
         SetLastError(TCPIP_ERR_ACCEPT, TCP::GetLastErrorString(error));
-        LOGIT::Printf("TCPIPIO::AcceptCall error\n");
+        if (!LastAcceptTimedOut)
+            LOGIT::Printf("TCPIPIO::AcceptCall error\n");
         // Keep our reference for the next accept (or the destructor) unless DropCall took it.
         TCPSOCKET kept = InSocket.exchange(TCPSOCKET_NONE);
         if (kept != TCPSOCKET_NONE) {
