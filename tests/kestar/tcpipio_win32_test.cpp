@@ -284,6 +284,27 @@ TEST(TCPIPIO, DestroyingADeviceEndsItsAccept)
     EXPECT_EQ(0, acceptor.Result());
 }
 
+TEST(TCPIPIO, AnAcceptCanTimeOutAndTryAgain)
+{
+    LISTENER listener;
+    TCPIPIO server(listener.PortText().c_str());
+    server.SetAcceptTimeout(300);
+    long long t0 = NowMs();
+    EXPECT_EQ(0, server.AcceptCall());
+    EXPECT_GE(NowMs() - t0, 300);
+    EXPECT_TRUE(server.AcceptTimedOut());
+    EXPECT_EQ("4103", Prop(server, "LASTERROR"));
+    EXPECT_EQ(2, TCPIPIO::AcceptSocketUseCount(listener.port)); // kept for the next accept
+
+    server.SetAcceptTimeout(-1);
+    TCPIPIO client("0");
+    ACCEPTOR acceptor(server);
+    EXPECT_EQ(1, client.MakeCall(listener.Peer().c_str()));
+    EXPECT_EQ(1, acceptor.Result());
+    EXPECT_FALSE(server.AcceptTimedOut());
+    EXPECT_EQ(2, TCPIPIO::AcceptSocketUseCount(listener.port));
+}
+
 TEST(TCPIPIO, MakeCallFailures)
 {
     LOGCAPTURE capture;
