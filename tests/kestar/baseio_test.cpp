@@ -26,12 +26,14 @@ long long NowMs()
 // and waits (in short slices when called without limit) for bytes to arrive.
 class FAKEIO : public BASEIO {
 public:
-    explicit FAKEIO(int flags, bool connected = true)
+    // start false holds a daemon back until Go.
+    explicit FAKEIO(int flags, bool connected = true, bool start = true)
         : BASEIO("own", "type", "0", flags), connected(connected)
     {
-        if (flags & BASEIO_DEVICE_SIGNALS_DONE)
+        if ((flags & BASEIO_DEVICE_SIGNALS_DONE) && start)
             ConstructorDone.Set();
     }
+    void Go() { ConstructorDone.Set(); }
     ~FAKEIO() override { KillDaemon(1); }
 
     void Arrive(const std::string &bytes)
@@ -277,11 +279,13 @@ TEST(BASEIO, APacketDeviceDeliversToItsCallbackOnTheDaemon)
 
 TEST(BASEIO, AFullRingBufferHoldsTheDaemonUntilReadOrKilled)
 {
-    FAKEIO io(BASEIO_DEVICE_SIGNALS_DONE);
+    // Everything is there before the daemon's first read, so that it reads whole blocks.
+    FAKEIO io(BASEIO_DEVICE_SIGNALS_DONE, true, false);
     std::string block(BASEIO_MAX_DEVREAD, 'r');
     int blocks = BASEIO_RINGBUFFER_SIZE / BASEIO_MAX_DEVREAD + 2;
     for (int i = 0; i < blocks; ++i)
         io.Arrive(block);
+    io.Go();
     // The daemon fills the buffer, holds one more block waiting for room, and the device keeps
     // the last one.
     auto settled = [&] {
