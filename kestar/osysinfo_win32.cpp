@@ -7,6 +7,7 @@
 
 #include "kestar/logit.h"
 #include "kestar/osysinfo.h"
+#include "kestar/registry.h"
 
 namespace {
 
@@ -225,6 +226,37 @@ bool CopyToClipboard(const char *text)
     ok = ok && PutOnClipboard(CF_OEMTEXT, oem.data(), oem.size());
     CloseClipboard();
     return ok;
+}
+
+bool SetAutostart(const char *valueName, const char *command)
+{
+    LOGIT::Printf("OSYS::SetAutostart %s %s\n", valueName ? valueName : "<null>",
+                  command == AUTOSTART_SELF ? "<self>" : command ? command : "<null>");
+    if (valueName == nullptr) {
+        return false;
+    }
+    REGISTRY key(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", nullptr,
+                 REGISTRY::MODE_CREATE);
+    if (!key.IsOpen()) {
+        return false;
+    }
+    if (command == nullptr) {
+        // Asked for no autostart: done also when there was none.
+        STRING old;
+        return key.DeleteValue(valueName) || !key.ReadString(valueName, old);
+    }
+    STRING self = GetProgramFile();
+    const bool own = command == AUTOSTART_SELF || lstrcmpiA(command, "<self>") == 0 ||
+                     lstrcmpiA(command, "<ownfile>") == 0 || (self.NotEmpty() && lstrcmpiA(command, self) == 0);
+    if (!own) {
+        return key.WriteString(valueName, command);
+    }
+    if (self.IsEmpty()) {
+        return false;
+    }
+    STRING quoted;
+    quoted.Format("\"%s\"", static_cast<const char *>(self));
+    return key.WriteString(valueName, quoted);
 }
 
 bool PlaySoundFile(const char *file, bool wait)

@@ -5,7 +5,10 @@
 #include <cstddef>
 #include <cstring>
 
+#include "kestar/critsect.h"
+#include "kestar/logit.h"
 #include "kestar/osystime.h"
+#include "kestar/registry.h"
 
 static_assert(sizeof(OSYS::SYSTIME) == sizeof(SYSTEMTIME), "SYSTIME must match SYSTEMTIME");
 static_assert(offsetof(SYSTEMTIME, wMilliseconds) == offsetof(OSYS::SYSTIME, wMilliseconds),
@@ -130,6 +133,32 @@ STRING GetTimeString()
     char clock[256];
     TimeText(nullptr, format, clock, sizeof clock);
     return STRING(clock);
+}
+
+uint32_t GetUniqueId()
+{
+    // The state is process-wide; the lock keeps two threads from handing out the same id.
+    static CRITSECT lock;
+    static int64_t last = 0;
+    static uint32_t counter = 0;
+    lock.Enter();
+    const int64_t now = GetTime();
+    // The machine-wide counter when this user may write it, else the user's own.
+    void *root = REGISTRY::KeyExists(HKEY_LOCAL_MACHINE, "Software\\Orvak", nullptr, REGISTRY::MODE_WRITE)
+                     ? static_cast<void *>(HKEY_LOCAL_MACHINE)
+                     : static_cast<void *>(HKEY_CURRENT_USER);
+    REGISTRY key(root, "Software\\Orvak", nullptr, REGISTRY::MODE_CREATE);
+    uint32_t stored = 0;
+    unsigned long size = sizeof stored;
+    if (key.Read("UniqueId", &stored, &size) && size == sizeof stored) {
+        counter = stored;
+    }
+    const int64_t id = NextUniqueId(now, last, counter);
+    if (!key.WriteBinary("UniqueId", &counter, sizeof counter)) {
+        LOGIT::Printf("OSYS::GetUniqueId cannot store the counter\n");
+    }
+    lock.Leave();
+    return static_cast<uint32_t>(id);
 }
 
 } // namespace OSYS

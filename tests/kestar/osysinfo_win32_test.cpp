@@ -170,3 +170,73 @@ TEST(OSYSINFO, WakeupHarddiskLeavesNothingBehind)
     EXPECT_TRUE(RemoveDirectoryA(folder.c_str())) << "the folder must be empty again";
     CreateDirectoryA(folder.c_str(), nullptr); // for the scratch folder's own clean-up
 }
+
+namespace {
+
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The value's text, or "<none>" when it does not exist.
+std::string RunValue(const char *name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return "<none>";
+    }
+    char text[1024] = {};
+    DWORD size = sizeof text - 1;
+    DWORD type = 0;
+    LONG rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(text), &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) {
+        return "<none>";
+    }
+    return type == REG_SZ ? std::string(text) : std::string("<not a string>");
+}
+
+std::string ProgramFile()
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    return std::string(path, length);
+}
+
+std::string Upper(std::string text)
+{
+    CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+} // namespace
+
+TEST(OSYSINFO, SetAutostart)
+{
+    const char *name = "PlxAutostartTest";
+    const std::string quotedSelf = "\"" + ProgramFile() + "\"";
+    struct Case {
+        const char *command;
+        std::string stored;
+    };
+    const Case cases[] = {
+        {"<self>", quotedSelf},
+        {"<SELF>", quotedSelf},
+        {"<ownfile>", quotedSelf},
+        {OSYS::AUTOSTART_SELF, quotedSelf},
+        {nullptr, "<none>"},
+        {"C:\\Tools\\other.exe /quiet", "C:\\Tools\\other.exe /quiet"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.command == OSYS::AUTOSTART_SELF ? "AUTOSTART_SELF" : c.command ? c.command : "null");
+        ASSERT_TRUE(OSYS::SetAutostart(name, c.command));
+        EXPECT_EQ(RunValue(name), c.stored);
+    }
+    // The program's own path, in another case, is stored as the own path in quotes.
+    const std::string upper = Upper(ProgramFile());
+    ASSERT_TRUE(OSYS::SetAutostart(name, upper.c_str()));
+    EXPECT_EQ(RunValue(name), quotedSelf);
+
+    // Deleting twice: the second time there is nothing to delete, and that is no failure.
+    EXPECT_TRUE(OSYS::SetAutostart(name, nullptr));
+    EXPECT_EQ(RunValue(name), "<none>");
+    EXPECT_TRUE(OSYS::SetAutostart(name, nullptr));
+    EXPECT_FALSE(OSYS::SetAutostart(nullptr, "<self>"));
+}

@@ -5,8 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <set>
 #include <string>
+#include <vector>
 
+#include "kestar/osysthread.h"
 #include "kestar/osystime.h"
 
 namespace {
@@ -223,4 +226,51 @@ TEST(OSYSTIME, UniqueIdRule)
     int64_t id = OSYS::NextUniqueId(5000, last, counter);
     EXPECT_GT(id, 5000);
     EXPECT_GT(OSYS::NextUniqueId(5000, last, counter), id);
+}
+
+TEST(OSYSTIME, GetUniqueIdIsNeverRepeatedAndNotBeforeNow)
+{
+    const uint32_t before = static_cast<uint32_t>(OSYS::GetTime());
+    uint32_t previous = 0;
+    for (int i = 0; i < 50; i++) {
+        uint32_t id = OSYS::GetUniqueId();
+        EXPECT_GE(id, before);
+        if (i > 0) {
+            EXPECT_GT(id, previous);
+        }
+        previous = id;
+    }
+}
+
+namespace {
+
+unsigned CollectIds(void *argument)
+{
+    OSYS::InitThreadCrashHandler();
+    std::vector<uint32_t> *ids = static_cast<std::vector<uint32_t> *>(argument);
+    for (size_t i = 0; i < ids->size(); i++) {
+        (*ids)[i] = OSYS::GetUniqueId();
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(OSYSTIME, GetUniqueIdFromManyThreadsHandsOutEveryIdOnce)
+{
+    const int kThreads = 4;
+    std::vector<std::vector<uint32_t>> ids(kThreads, std::vector<uint32_t>(100));
+    void *threads[kThreads];
+    for (int t = 0; t < kThreads; t++) {
+        threads[t] = OSYS::CreateThread(CollectIds, &ids[t]);
+        ASSERT_NE(threads[t], nullptr);
+    }
+    for (int t = 0; t < kThreads; t++) {
+        ASSERT_TRUE(OSYS::WaitThread(threads[t], -1));
+    }
+    std::set<uint32_t> all;
+    for (const std::vector<uint32_t> &list : ids) {
+        all.insert(list.begin(), list.end());
+    }
+    EXPECT_EQ(all.size(), static_cast<size_t>(kThreads * 100));
 }
