@@ -23,6 +23,8 @@ for arch in i686 x86_64; do
   "$top/tools/wineprefix.sh" "$root/$arch/wineprefix"
 done
 rc=0
+# The printing tests print through CUPS into PDF files: start it and make its queues.
+"$top/tools/cups.sh" || rc=1
 # The fuzz targets run (bounded) with the full run only, not with a ctest selection; they run
 # first so that the output ends with ctest's summary.
 if [[ $# -eq 0 ]]; then "$top/tools/fuzz.sh" "$root" || rc=1; fi
