@@ -3,16 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "kestar/mapicontact.h"
+#include "tests/support/bytes_support.h"
 
 #include <map>
 #include <string>
 
 namespace {
-
-std::string Str(const STRING &s)
-{
-    return s.Buffer ? std::string(s.Buffer, static_cast<size_t>(s.StrLen)) : std::string("<NULL>");
-}
 
 typedef std::map<std::string, std::string> FIELDS;
 
@@ -20,7 +16,7 @@ FIELDS Fields(HASH &record)
 {
     FIELDS out;
     for (int i = 0; i < record.NumKeys(); ++i)
-        out[Str(record.GetKeyAt(i))] = Str(record.GetValueAt(i));
+        out[TextOf(record.GetKeyAt(i))] = TextOf(record.GetValueAt(i));
     return out;
 }
 
@@ -45,7 +41,7 @@ TEST(MAPICONTACT, CleansNumbers)
         {"0800 CALL-NOW", "0800CALLNOW"}, // letters are kept
     };
     for (const auto &c : cases)
-        EXPECT_EQ(Str(MAPICONTACT::CleanNumber(c.in)), c.out) << c.in;
+        EXPECT_EQ(TextOf(MAPICONTACT::CleanNumber(c.in)), c.out) << c.in;
     EXPECT_TRUE(MAPICONTACT::CleanNumber(nullptr).IsNull());
 }
 
@@ -108,7 +104,7 @@ TEST(MAPICONTACT, CityIsPostalCodeBlankLocality)
         STRING *city = nullptr;
         if (c.city) {
             ASSERT_TRUE(record.Exists("City", &city)) << c.city;
-            EXPECT_EQ(Str(*city), c.city);
+            EXPECT_EQ(TextOf(*city), c.city);
         } else {
             EXPECT_FALSE(record.Exists("City"));
         }
@@ -119,15 +115,15 @@ TEST(MAPICONTACT, PathsAreJoinedWholeHoweverLong)
 {
     STRING root;
     root.SetNotNull();
-    EXPECT_EQ(Str(MAPICONTACT::JoinPath(root, " > ", "Contacts")), "Contacts");
-    EXPECT_EQ(Str(MAPICONTACT::JoinPath(STRING(), " > ", "Contacts")), "Contacts");
-    EXPECT_EQ(Str(MAPICONTACT::JoinPath(STRING("Clients"), " > ", "Suppliers")), "Clients > Suppliers");
-    EXPECT_EQ(Str(MAPICONTACT::JoinPath(STRING("Clients"), "/", "Suppliers")), "Clients/Suppliers");
-    EXPECT_EQ(Str(MAPICONTACT::JoinPath(STRING("Clients"), " > ", nullptr)), "Clients > ");
+    EXPECT_EQ(TextOf(MAPICONTACT::JoinPath(root, " > ", "Contacts")), "Contacts");
+    EXPECT_EQ(TextOf(MAPICONTACT::JoinPath(STRING(), " > ", "Contacts")), "Contacts");
+    EXPECT_EQ(TextOf(MAPICONTACT::JoinPath(STRING("Clients"), " > ", "Suppliers")), "Clients > Suppliers");
+    EXPECT_EQ(TextOf(MAPICONTACT::JoinPath(STRING("Clients"), "/", "Suppliers")), "Clients/Suppliers");
+    EXPECT_EQ(TextOf(MAPICONTACT::JoinPath(STRING("Clients"), " > ", nullptr)), "Clients > ");
 
     // Far beyond the 256 characters of a fixed name field.
     std::string longName(300, 'N');
     STRING path = MAPICONTACT::JoinPath(STRING("Clients"), " > ", longName.c_str());
     path = MAPICONTACT::JoinPath(path, " > ", longName.c_str());
-    EXPECT_EQ(Str(path), "Clients > " + longName + " > " + longName);
+    EXPECT_EQ(TextOf(path), "Clients > " + longName + " > " + longName);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "kestar/mapiclass.h"
+#include "tests/support/bytes_support.h"
 #include "tests/support/logcapture_support.h"
 
 #include <windows.h>
@@ -16,30 +17,20 @@
 
 namespace {
 
-std::string Str(const STRING &s)
-{
-    return s.Buffer ? std::string(s.Buffer, static_cast<size_t>(s.StrLen)) : std::string("<NULL>");
-}
-
-std::string Bytes(const BINARY &b)
-{
-    return b.Buffer ? std::string(b.Buffer, static_cast<size_t>(b.StrLen)) : std::string();
-}
-
 typedef std::map<std::string, std::string> FIELDS;
 
 FIELDS Fields(HASH &record)
 {
     FIELDS out;
     for (int i = 0; i < record.NumKeys(); ++i)
-        out[Str(record.GetKeyAt(i))] = Str(record.GetValueAt(i));
+        out[TextOf(record.GetKeyAt(i))] = TextOf(record.GetValueAt(i));
     return out;
 }
 
 std::string NameOf(HASH &record)
 {
     STRING *name = nullptr;
-    return record.Exists("Name", &name) ? Str(*name) : std::string("<no name>");
+    return record.Exists("Name", &name) ? TextOf(*name) : std::string("<no name>");
 }
 
 // Makes one step of the stand-in fail for one scope.
@@ -88,7 +79,7 @@ const std::string kLongFolder(300, 'N');
 int FindBook(MAPICLASS &mapi, const std::string &name)
 {
     for (int i = 0; i < mapi.GetNumAddressBooks(); ++i) {
-        if (Str(mapi.GetAddressBookName(i)) == name)
+        if (TextOf(mapi.GetAddressBookName(i)) == name)
             return i;
     }
     return -1;
@@ -107,14 +98,14 @@ TEST(MAPICLASS, LogsOnAndListsTheMessageStores)
         ASSERT_TRUE(mapi.IsUpAndRunning());
         EXPECT_EQ(standin.LogonFlags(), always | (noMail ? MAPI_NO_MAIL : 0u));
         ASSERT_EQ(mapi.GetNumMessageStores(), 2);
-        EXPECT_EQ(Str(mapi.GetMessageStoreName(0)), "Personal Folders");
-        EXPECT_EQ(Str(mapi.GetMessageStoreName(1)), "Archive");
+        EXPECT_EQ(TextOf(mapi.GetMessageStoreName(0)), "Personal Folders");
+        EXPECT_EQ(TextOf(mapi.GetMessageStoreName(1)), "Archive");
         BINARY first, second, standard;
         ASSERT_TRUE(mapi.GetMessageStoreId(0, first));
         ASSERT_TRUE(mapi.GetMessageStoreId(1, second));
         ASSERT_TRUE(mapi.GetDefaultMessageStoreId(standard));
-        EXPECT_EQ(Bytes(standard), Bytes(first));
-        EXPECT_NE(Bytes(first), Bytes(second));
+        EXPECT_EQ(TextOf(standard), TextOf(first));
+        EXPECT_NE(TextOf(first), TextOf(second));
         EXPECT_EQ(log.CountLines("MAPICLASS::Constructor New MDB added: Personal Folders, IsDefault=1"), 1);
         EXPECT_EQ(log.CountLines("MAPICLASS::Constructor New MDB added: Archive, IsDefault=0"), 1);
         EXPECT_TRUE(log.Conditions().empty());
@@ -142,10 +133,10 @@ TEST(MAPICLASS, WalksTheFolderTreesDepthFirst)
         EXPECT_EQ(mapi.QueryAllAddressBooks(c.defaultOnly), static_cast<int>(c.books));
         ASSERT_EQ(mapi.GetNumAddressBooks(), static_cast<int>(c.books));
         for (size_t i = 0; i < c.books; ++i)
-            EXPECT_EQ(Str(mapi.GetAddressBookName(static_cast<int>(i))), everyStore[i]);
+            EXPECT_EQ(TextOf(mapi.GetAddressBookName(static_cast<int>(i))), everyStore[i]);
         ASSERT_EQ(mapi.GetNumMailFolders(), 2);
-        EXPECT_EQ(Str(mapi.GetMailFolderName(0)), mail[0]);
-        EXPECT_EQ(Str(mapi.GetMailFolderName(1)), mail[1]);
+        EXPECT_EQ(TextOf(mapi.GetMailFolderName(0)), mail[0]);
+        EXPECT_EQ(TextOf(mapi.GetMailFolderName(1)), mail[1]);
         // The folders' own (long) entry ids, not the short ones of the hierarchy tables.
         for (int i = 0; i < mapi.GetNumAddressBooks(); ++i) {
             BINARY id;
@@ -288,12 +279,12 @@ TEST(MAPICLASS, MisuseIsAnAssertionAndChangesNothing)
     BINARY id;
     id.Make(3, "old");
     HASHLIST list;
-    EXPECT_EQ(Str(mapi.GetMessageStoreName(2)), "");
+    EXPECT_EQ(TextOf(mapi.GetMessageStoreName(2)), "");
     EXPECT_FALSE(mapi.GetMessageStoreId(-1, id));
-    EXPECT_EQ(Str(mapi.GetAddressBookName(3)), "");
+    EXPECT_EQ(TextOf(mapi.GetAddressBookName(3)), "");
     EXPECT_FALSE(mapi.GetAddressBookId(3, id));
     EXPECT_EQ(mapi.GetSelAdrBookEntries(3, list, nullptr), 0);
-    EXPECT_EQ(Bytes(id), "old");
+    EXPECT_EQ(TextOf(id), "old");
     EXPECT_EQ(list.NumItems(), 0);
     EXPECT_EQ(log.Conditions(), (std::vector<std::string>{"idx<this->GetNumMessageStores()",
                                                           "idx<this->GetNumMessageStores()",

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "kestar/winras.h"
+#include "tests/support/bytes_support.h"
 #include "tests/support/logcapture_support.h"
 
 #include <windows.h>
@@ -12,11 +13,6 @@
 #include <vector>
 
 namespace {
-
-std::string Str(const STRING &s)
-{
-    return s.Buffer ? std::string(s.Buffer, static_cast<size_t>(s.StrLen)) : std::string("<NULL>");
-}
 
 // Sets the stand-in's phone book for one scope.
 class PHONEBOOK {
@@ -61,7 +57,7 @@ TEST(WINRAS, ListsEveryEntryInOrder)
         PHONEBOOK book(c.phonebook);
         STRING list = ras.GetEntryList();
         EXPECT_FALSE(list.IsNull()) << c.phonebook;
-        EXPECT_EQ(Str(list), c.list) << c.phonebook;
+        EXPECT_EQ(TextOf(list), c.list) << c.phonebook;
     }
     // The statistics pair is optional: the stand-in lacks it and that is no failure.
     EXPECT_TRUE(log.Conditions().empty());
@@ -77,15 +73,15 @@ TEST(WINRAS, LibraryIsSharedAndFreedWithTheLastInstance)
         EXPECT_NE(GetModuleHandleA("rasapi32.dll"), nullptr);
         {
             WINRAS second(2);
-            EXPECT_EQ(Str(second.GetEntryList()), "Dial-up 001|Dial-up 002");
+            EXPECT_EQ(TextOf(second.GetEntryList()), "Dial-up 001|Dial-up 002");
         }
         EXPECT_TRUE(WINRAS::IsLibraryLoaded());
-        EXPECT_EQ(Str(first.GetEntryList()), "Dial-up 001|Dial-up 002");
+        EXPECT_EQ(TextOf(first.GetEntryList()), "Dial-up 001|Dial-up 002");
     }
     EXPECT_FALSE(WINRAS::IsLibraryLoaded());
     EXPECT_EQ(GetModuleHandleA("rasapi32.dll"), nullptr);
     WINRAS again;
-    EXPECT_EQ(Str(again.GetEntryList()), "Dial-up 001|Dial-up 002");
+    EXPECT_EQ(TextOf(again.GetEntryList()), "Dial-up 001|Dial-up 002");
     EXPECT_TRUE(log.Conditions().empty());
     EXPECT_GE(log.CountLines("WINRAS::GetEntryList done"), 3);
 }
