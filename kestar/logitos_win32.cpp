@@ -153,7 +153,16 @@ bool AppendToFile(const char *name, const char *text)
 
 bool RemoveFile(const char *name)
 {
-    return DeleteFileA(name) != 0;
+    // Another process (a virus scanner, a backup, a folder copy) may hold the closed log open for a
+    // moment; a temporary log must not stay behind because of that, so retry for up to a second.
+    for (int attempt = 0;; attempt++) {
+        if (DeleteFileA(name))
+            return true;
+        DWORD error = GetLastError();
+        if (attempt >= 20 || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED))
+            return false;
+        Sleep(50);
+    }
 }
 
 bool FileExists(const char *name)
