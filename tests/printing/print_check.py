@@ -49,6 +49,26 @@ def wait_for_pdf(folder, title):
     fail("no PDF %s*.pdf in %s within %d s (is the print system up? tools/cups.sh)" % (title, folder, WAIT_SECONDS))
 
 
+def dark_box(pdf, page, from_top):
+    """The box around the dark pixels of a page below from_top, as fractions of the page."""
+    raw = subprocess.run(["pdftoppm", "-f", str(page), "-l", str(page), "-r", "40", "-gray", pdf],
+                         stdout=subprocess.PIPE, check=True).stdout
+    # Binary PGM: "P5", width, height, maximum value, then one byte per pixel.
+    fields = raw.split(maxsplit=4)
+    width, height = int(fields[1]), int(fields[2])
+    pixels = fields[4][-width * height:]
+    xs, ys = [], []
+    for y in range(int(height * from_top), height):
+        row = pixels[y * width:(y + 1) * width]
+        for x in range(width):
+            if row[x] < 128:
+                xs.append(x)
+                ys.append(y)
+    if not xs:
+        return None
+    return (min(xs) / width, min(ys) / height, (max(xs) + 1) / width, (max(ys) + 1) / height)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--out", default=os.environ.get("PLX_PDF_OUT", "/var/spool/parlomatix-pdf"))
@@ -102,10 +122,16 @@ def main():
         if "Third page with a bitmap" not in page_texts[2]:
             fail("page 3 text missing:\n" + page_texts[2])
 
+        # The fax page travels whole (1728 x 1100 pixels) and lands where it was placed: its left
+        # edge at 5 % and its top at 20 % of the page, 90 % of the page-wide fit (143 %) wide.
         images = run(["pdfimages", "-list", pdf])
-        image_pages = [line.split()[0] for line in images.splitlines()[2:] if line.strip()]
-        if "3" not in image_pages:
-            fail("no bitmap on page 3:\n" + images)
+        sizes = [line.split()[3:5] for line in images.splitlines()[2:] if line.split()[:1] == ["3"]]
+        if ["1728", "1100"] not in sizes:
+            fail("no 1728 x 1100 bitmap on page 3:\n" + images)
+        box = dark_box(pdf, 3, 0.15)
+        want = (0.05, 0.20, 0.05 + 1728 * 143 * 90 / 10000 / 2479, 0.20 + 1100 * 143 * 90 / 10000 / 3508)
+        if not box or any(abs(got - expected) > 0.02 for got, expected in zip(box, want)):
+            fail("the bitmap on page 3 covers %s of the page, expected about %s" % (box, want))
     finally:
         os.remove(pdf)
     print("print check passed")

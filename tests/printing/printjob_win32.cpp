@@ -3,14 +3,17 @@
 //
 // Page 1: the header line (user name left, a fixed title in the centre, "Page %PAGE%" right),
 // tabbed fields, a run too long for one line and 8-bit text; a form feed ends it.  Page 2: one
-// line.  Page 3 (started by NewPage): a black bitmap with a frame and a line below it.
+// line.  Page 3 (started by NewPage): a fax page in the base form (a black box on white, a
+// black border) shown through BASEIMAGE's bitmap, with a frame, and a line of text.
 #include <windows.h>
 
+#include "kestar/baseimage.h"
 #include "kestar/printer.h"
 
 #include <cstdio>
 #include <string>
 
+#include "tests/support/faxpages_support.h"
 #include "tests/support/printjob_support.h"
 
 namespace {
@@ -28,6 +31,21 @@ std::string LongRun()
     for (int i = 0; i < 40; i++)
         run += "w" + std::to_string(100 + i);
     return run;
+}
+
+// A fine-resolution fax page: a one-pixel border and a black box in its upper half.
+std::vector<uint8_t> FaxPage()
+{
+    faxtest::Page page(1728, 1100);
+    for (int y = 0; y < page.Height(); y++) {
+        page.Set(0, y);
+        page.Set(page.Width - 1, y);
+    }
+    page.Fill(0, page.Width, 0);
+    page.Fill(0, page.Width, page.Height() - 1);
+    for (int y = 200; y < 500; y++)
+        page.Fill(400, 1300, y);
+    return faxtest::ToBase({page});
 }
 
 } // namespace
@@ -67,13 +85,16 @@ int main(int argc, char **argv)
     if (printer.NewPage() <= 0)
         return Fail("NewPage 3");
 
+    const std::vector<uint8_t> base = FaxPage();
+    BASEIMAGE image(base.data(), static_cast<STRING_SIZE_T>(base.size()), "IMAGE BASE:", BASEIMAGE::kBlockSize);
+    HBITMAP bitmap = reinterpret_cast<HBITMAP>(image.GetBitmap());
+    if (!bitmap)
+        return Fail("BASEIMAGE::GetBitmap");
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 100);
     ReleaseDC(nullptr, screen);
     HGDIOBJ old = SelectObject(mem, bitmap);
-    PatBlt(mem, 0, 0, 200, 100, BLACKNESS);
-    const bool drawn = printer.PrintBitmap(mem, 200, 100, 1, 10, 40, 50);
+    const bool drawn = printer.PrintBitmap(mem, image.GetWidth(), image.GetHeight(), 1, 5, 20, 90);
     SelectObject(mem, old);
     DeleteObject(bitmap);
     DeleteDC(mem);
