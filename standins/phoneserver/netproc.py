@@ -276,7 +276,10 @@ class Server:
             time.sleep(self.timeout)
             return
         if reply.file is not None:
-            data = open(reply.file, "rb").read() if os.path.exists(reply.file) else None
+            data = None
+            if os.path.exists(reply.file):
+                with open(reply.file, "rb") as f:
+                    data = f.read()
             if data is None:
                 conn.send(STX + b"<FAIL>" + ETX)
             else:
