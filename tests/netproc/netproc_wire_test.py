@@ -173,30 +173,42 @@ class WindowsClient(unittest.TestCase):
                         srv.transcripts[0].text())
 
 
+# The Windows server runs for the whole module: it serves the WindowsServer tests, and while it
+# runs the emulator stays warm for the many short client runs.
+SERVER = {}
+
+
+def setUpModule():
+    proc = subprocess.Popen(EMULATOR + [PROGRAM, "serve", "--timeout", "1500"], stdout=subprocess.PIPE)
+    line = proc.stdout.readline().decode("latin-1").split()
+    if len(line) != 2 or line[0] != "PORT":
+        proc.kill()
+        proc.stdout.close()
+        raise AssertionError("the Windows server did not start: %r" % line)
+    SERVER["proc"] = proc
+    SERVER["peer"] = "127.0.0.1:%s" % line[1]
+
+
+def tearDownModule():
+    proc = SERVER["proc"]
+    r = netproc.call(SERVER["peer"], "STOP", timeout=5)
+    try:
+        rc = proc.wait(60)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        rc = None
+    rest = proc.stdout.read().decode("latin-1")
+    proc.stdout.close()
+    if not r.ok or rc != 0 or "DONE 1" not in rest:
+        raise AssertionError("the Windows server did not stop in order: %r %r %r" % (r.text, rc, rest))
+
+
 class WindowsServer(unittest.TestCase):
     """The Windows program serves, the Python peer calls."""
 
     @classmethod
     def setUpClass(cls):
-        cls.proc = subprocess.Popen(EMULATOR + [PROGRAM, "serve", "--timeout", "1500"], stdout=subprocess.PIPE)
-        line = cls.proc.stdout.readline().decode("latin-1").split()
-        if len(line) != 2 or line[0] != "PORT":
-            cls.proc.kill()
-            raise AssertionError("the Windows server did not start: %r" % line)
-        cls.peer = "127.0.0.1:%s" % line[1]
-
-    @classmethod
-    def tearDownClass(cls):
-        r = netproc.call(cls.peer, "STOP", timeout=5)
-        try:
-            rc = cls.proc.wait(60)
-        except subprocess.TimeoutExpired:
-            cls.proc.kill()
-            rc = None
-        rest = cls.proc.stdout.read().decode("latin-1")
-        cls.proc.stdout.close()
-        if not r.ok or rc != 0 or "DONE 1" not in rest:
-            raise AssertionError("the Windows server did not stop in order: %r %r %r" % (r.text, rc, rest))
+        cls.peer = SERVER["peer"]
 
     def test_a_call_is_byte_exact(self):
         r = netproc.call(self.peer, "ECHO", {"User": "ann", "Note": "x y"}, call_id=0x0100, timeout=5)
