@@ -13,6 +13,8 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 
+#include "kestar/osysinfo.h" // after windows.h: it removes the GetComputerName macro
+
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -66,18 +68,6 @@ int FindInSocket(DYNARRAY<INSOCKET> &table, TCPSOCKET socket, unsigned serial)
             return i;
     }
     return -1;
-}
-
-// The computer name, "<N/A>" when the system cannot tell it.
-STRING ComputerName()
-{
-    char name[MAX_COMPUTERNAME_LENGTH + 1];
-    DWORD size = sizeof name;
-    if (!GetComputerNameA(name, &size)) {
-        LOGIT::Printf("TCPIPIO: GetComputerNameA failed: %lu\n", GetLastError());
-        return STRING("<N/A>");
-    }
-    return STRING(name);
 }
 
 bool HasLetters(const char *text)
@@ -230,7 +220,7 @@ TCPIPIO::TCPIPIO(const char *ownId, const char *callType, const char *parm, int 
     SetOurId(ownId);
     WinsockOk = TCP::InitWinsock();
     if (WinsockOk)
-        OwnHostName = ComputerName();
+        OwnHostName = OSYS::GetComputerName();
     semAcceptDone.Set();
     ConstructorDone.Set();
 }
