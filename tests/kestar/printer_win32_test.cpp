@@ -377,6 +377,14 @@ TEST(PRINTER, DialogConfirmedOrCancelled)
         EXPECT_TRUE(again.Pressed());
     }
     {
+        // The print setup dialog gives a device context as well.
+        PRINTER printer;
+        DIALOGWATCHER ok(IDOK, 30000, 0, "Setup");
+        EXPECT_TRUE(printer.PrinterDialog(nullptr, nullptr, nullptr, -1, nullptr, 0, 1, nullptr));
+        EXPECT_TRUE(ok.Pressed()) << ok.Title();
+        EXPECT_TRUE(printer.HasDC());
+    }
+    {
         PRINTER printer;
         int from = 2, to = 4, copies = 1, selection = -1;
         DIALOGWATCHER cancel(IDCANCEL);
