@@ -269,7 +269,7 @@ void ProcessArguments(int count, char **entries, int defaultLanguage)
 
     gProgramPath = count > 0 && entries != nullptr && entries[0] != nullptr ? STRING(entries[0])
                                                                             : ORVAKAPPOS::ProgramFile();
-    gProgramFolder = AdjustDevelopmentFolder(FolderOf(gProgramPath));
+    gProgramFolder = ProgramFolderOf(gProgramPath);
     STRING fileName = gProgramPath.Mid(NameStart(gProgramPath));
     fileName.SetNotNull();
     gService = EqualNoCase(fileName, "service.exe");
@@ -430,6 +430,11 @@ STRING AdjustDevelopmentFolder(const STRING &folder)
     if (EndsNoCase(folder, release2))
         return folder.Left(folder.StrLen - 9);
     return folder;
+}
+
+STRING ProgramFolderOf(const char *programPath)
+{
+    return AdjustDevelopmentFolder(FolderOf(STRING(programPath ? programPath : "")));
 }
 
 STRING LanguageLibraryName(const STRING &folder, const char *product, int locale)

@@ -99,6 +99,8 @@ void SetApplication(const char *name, const char *version);
 // A folder adjusted for a development tree: when "..\main.cpp" or "..\approot.cpp" exists relative
 // to it, a trailing "\Release" (or "\Release2") is removed, case ignored.
 STRING AdjustDevelopmentFolder(const STRING &folder);
+// The folder of a program path, adjusted for a development tree ("." for a bare name).
+STRING ProgramFolderOf(const char *programPath);
 // The language library's full name: folder, separator, product and "german.dll", "french.dll",
 // "hungarian.dll" or (any other locale) "english.dll".
 STRING LanguageLibraryName(const STRING &folder, const char *product, int locale);

@@ -5,5 +5,25 @@
 
 #define IDS_APPNAME 10001    /* the application name, default title of every box */
 #define IDS_APPREGKEY 10002  /* the registry key and folder name of the application */
+#define IDS_HELPFILE 10003   /* the client's help file */
+#define IDS_WORKDIR_MOVE 10120     /* asks whether the data move to the new work folder */
+#define IDS_WORKDIR_NEXTSTART 10121 /* the new work folder takes effect at the next start */
+#define IDS_WORKDIR_CHOOSE 10122   /* title of the folder chooser of the work-folder dialog */
+
+/* The main window's accelerator table and the commands it sends. */
+#define IDA_MAIN 2000
+#define IDM_CONNECT 2103
+#define IDM_DELETE_SELECTED 2111
+#define IDM_COPY_NUMBER 2115
+#define IDM_OPEN_MESSAGE 2116
+#define IDM_EDIT_COMMENT 2120
+#define IDM_PRINT_LIST 2124
+#define IDM_HELP_CONTENTS 2190
+
+/* The work-folder dialog: its folder field and the buttons bound to it. */
+#define IDD_WORKDIR 10704
+#define IDC_WORKDIR_FOLDER 667
+#define IDC_WORKDIR_CURRENT 146
+#define IDC_WORKDIR_BROWSE 147
 
 #endif

@@ -310,3 +310,61 @@ TEST(ORVAKAPP, LanguageLibraryNames)
     for (const auto &c : cases)
         EXPECT_EQ(std::string(ORVAKAPP::LanguageLibraryName(folder, "parlomatix", c.locale)), "dir" + Sep() + c.name);
 }
+
+TEST(ORVAKAPP, DumpKindsAndTag)
+{
+    struct CASE {
+        int level;
+        const char *name;
+        unsigned flags;
+    } cases[] = {{0, "TINY", 0}, {1, "MINI", 0x150}, {2, "ORVAK", 0x155}, {3, "MIDI", 0x325},
+                 {4, "MAXI", 0x126}, {7, "ORVAK", 0x155}, {10, "TINY", 0}};
+    for (const auto &c : cases) {
+        EXPECT_STREQ(ORVAKAPP::DumpKindName(c.level), c.name) << c.level;
+        EXPECT_EQ(ORVAKAPP::DumpKindFlags(c.level), c.flags) << c.level;
+    }
+    EXPECT_EQ(std::string(ORVAKAPP::CrashTag("Parlomatix", "4.23")), "PARLOMATIX423");
+    EXPECT_EQ(std::string(ORVAKAPP::CrashTag("a.b", "1.2.3")), "AB123");
+    EXPECT_EQ(ORVAKAPP::CrashTag(std::string(200, 'x').c_str(), "1").StrLen, 127);
+}
+
+TEST(ORVAKAPP, DumpFileNumbering)
+{
+    TEMPFOLDER folder;
+    const std::string base = folder.File("Orvak.CrashInfo.PARLOMATIX423.jo.ORVAK");
+    auto next = [&] { return std::string(ORVAKAPP::DumpFileName(folder.Path().c_str(), "PARLOMATIX423", "jo", "ORVAK")); };
+    EXPECT_EQ(next(), base + ".dmp");
+    WriteText(base + ".dmp", "x");
+    EXPECT_EQ(next(), base + "_2.dmp");
+    WriteText(base + "_2.dmp.gz", "x"); // a compressed one takes its number too
+    EXPECT_EQ(next(), base + "_3.dmp");
+    for (int n = 3; n <= 99; ++n)
+        WriteText(base + "_" + std::to_string(n) + ".dmp", "x");
+    EXPECT_EQ(next(), base + "_99.dmp"); // all taken: the last number is used again
+}
+
+TEST(ORVAKAPP, CompressDumpDeletesOnlyAfterWholeGzip)
+{
+    TEMPFOLDER folder;
+    std::string dump = folder.File("a.dmp");
+    std::string data;
+    for (int i = 0; i < 20000; ++i)
+        data += static_cast<char>((i * 7919) & 0xFF);
+    WriteText(dump, data);
+    ASSERT_TRUE(ORVAKAPP::CompressDump(dump.c_str()));
+    EXPECT_FALSE(FileExistsForTest(dump));
+    std::string packed = ReadWholeFile(dump + ".gz");
+    ASSERT_GE(packed.size(), 2u);
+    EXPECT_EQ(static_cast<unsigned char>(packed[0]), 0x1Fu);
+    EXPECT_EQ(static_cast<unsigned char>(packed[1]), 0x8Bu);
+
+    // The ".gz" name is taken by a folder: nothing can be written, and the dump stays.
+    std::string dump2 = folder.File("b.dmp");
+    WriteText(dump2, data);
+    ASSERT_TRUE(MakeFolder(dump2 + ".gz"));
+    EXPECT_FALSE(ORVAKAPP::CompressDump(dump2.c_str()));
+    EXPECT_EQ(ReadWholeFile(dump2), data);
+
+    // A dump that is not there is not "compressed".
+    EXPECT_FALSE(ORVAKAPP::CompressDump(folder.File("none.dmp").c_str()));
+}
