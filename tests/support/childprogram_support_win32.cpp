@@ -2,6 +2,7 @@
 // windows by the child's process id, and the button pressed by posting the WM_COMMAND that a click
 // sends, which works without the dialog being the active window.
 #include "tests/support/childprogram_support.h"
+#include "tests/support/dialog_watcher_support.h"
 
 #include <windows.h>
 
@@ -27,21 +28,6 @@ BOOL CALLBACK FindChildDialog(HWND hwnd, LPARAM param)
         return TRUE;
     f->found = hwnd;
     return FALSE;
-}
-
-BOOL CALLBACK CollectStatic(HWND hwnd, LPARAM param)
-{
-    std::string *text = reinterpret_cast<std::string *>(param);
-    char cls[64];
-    if (GetClassNameA(hwnd, cls, sizeof(cls)) && lstrcmpiA(cls, "Static") == 0) {
-        char buffer[4096];
-        if (GetWindowTextA(hwnd, buffer, sizeof(buffer)) > 0) {
-            if (!text->empty())
-                *text += "\n";
-            *text += buffer;
-        }
-    }
-    return TRUE;
 }
 
 } // namespace
@@ -81,7 +67,7 @@ CHILDRESULT RunChildProgram(const std::string &commandLine, const std::string &f
                 char buffer[512];
                 GetWindowTextA(f.found, buffer, sizeof(buffer));
                 result.title = buffer;
-                EnumChildWindows(f.found, CollectStatic, reinterpret_cast<LPARAM>(&result.text));
+                result.text = DialogStaticText(f.found);
                 PostMessageA(f.found, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
                 result.pressed = true;
             }

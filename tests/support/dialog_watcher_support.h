@@ -10,6 +10,9 @@
 
 #include <string>
 
+// The texts of a dialog's static controls, joined by line feeds.  dialog is the HWND.
+std::string DialogStaticText(void *dialog);
+
 class DIALOGWATCHER {
 public:
     // Starts watching at once.  Presses buttonId in the first matching dialog that appears within

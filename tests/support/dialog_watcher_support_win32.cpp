@@ -55,6 +55,13 @@ BOOL CALLBACK CollectStatic(HWND hwnd, LPARAM param)
 
 } // namespace
 
+std::string DialogStaticText(void *dialog)
+{
+    std::string text;
+    EnumChildWindows(static_cast<HWND>(dialog), CollectStatic, reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
 DIALOGWATCHER::DIALOGWATCHER(int buttonId, int timeoutMs, unsigned long ownerThreadId, const char *titlePart)
     : buttonId(buttonId), timeoutMs(timeoutMs), ownerThreadId(ownerThreadId), titlePart(titlePart ? titlePart : ""),
       thread(nullptr), stopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
