@@ -10,6 +10,11 @@
 set -euo pipefail
 
 CACHE=${PLX_CACHE:-/var/cache/parlomatix-deps}
+# Several clones on one machine share the cache: one run at a time, the others wait and then find
+# everything built.
+mkdir -p "$CACHE"
+exec 8>"$CACHE.lock"
+flock 8
 TARGETS=${TARGETS:-"i686-w64-mingw32 x86_64-w64-mingw32"}
 JOBS=${JOBS:-$(nproc)}
 PREFIX_ROOT=$CACHE/prefix

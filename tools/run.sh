@@ -6,6 +6,9 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 root=${PLX_BUILD_ROOT:-$top/build}
 "$top/tools/deps.sh"
 "$top/tools/build.sh" "$root"
+source "$top/tools/arch32.sh"
+plx_check_32bit
+[[ $PLX_RUN_I686 == 1 ]] || echo "Note: this kernel cannot run 32-bit programs; only the x86_64 programs can run here."
 echo
 echo "Built programs and libraries:"
 for arch in i686 x86_64; do
