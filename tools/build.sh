@@ -5,13 +5,20 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=${1:-$top/build}
 jobs=${JOBS:-$(nproc)}
+# ccache, where present, shares compiled objects between builds and between clones on this machine:
+# paths inside the clone are hashed relative to it, and the build folder does not enter the hash.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_DIR=${CCACHE_DIR:-/var/cache/parlomatix-ccache} CCACHE_BASEDIR=$top CCACHE_NOHASHDIR=1
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 for arch in i686 x86_64 native; do
   dir=$root/$arch
-  if [[ ! -f $dir/build.ninja ]]; then
+  if [[ ! -f $dir/build.ninja ]] || { ((${#launcher[@]})) && ! grep -q '^CMAKE_CXX_COMPILER_LAUNCHER:.*ccache' "$dir/CMakeCache.txt"; }; then
     if [[ $arch == native ]]; then
-      cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+      cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
     else
-      cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
         -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-$arch-w64-mingw32.cmake" >/dev/null
     fi
   fi

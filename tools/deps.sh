@@ -26,7 +26,7 @@ RECIPE_REV=1            # bump when the build options below change
 
 # Everything the build and the tests of every area use; keep this the single list.
 PKGS="mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev \
-  cmake ninja-build make pkg-config dpkg-dev xz-utils bzip2 googletest g++ clang libclang-rt-14-dev \
+  cmake ninja-build ccache make pkg-config dpkg-dev xz-utils bzip2 googletest g++ clang libclang-rt-14-dev \
   zlib1g-dev wine wine64 wine32:i386 xvfb xauth imagemagick x11-apps python3 \
   locales cups cups-bsd printer-driver-cups-pdf libcups2:i386 poppler-utils sox"
 
