@@ -14,7 +14,8 @@ if command -v ccache >/dev/null; then
 fi
 for arch in i686 x86_64 native; do
   dir=$root/$arch
-  if [[ ! -f $dir/build.ninja ]] || { ((${#launcher[@]})) && ! grep -q '^CMAKE_CXX_COMPILER_LAUNCHER:.*ccache' "$dir/CMakeCache.txt"; }; then
+  # (A build folder made without ccache keeps its commands: adding it would rebuild everything.)
+  if [[ ! -f $dir/build.ninja ]]; then
     if [[ $arch == native ]]; then
       cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
     else
