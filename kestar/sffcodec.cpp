@@ -26,6 +26,18 @@ const unsigned char kPageHeader = 254;
 const unsigned char kUserInfo = 255;
 const int kMaxEmptyRun = kLastEmptyRun - 216; // 37
 
+// The reader takes the bytes "Sfff" wherever a record starts as the header of a further document.
+// Of the records the writer emits only a one-byte count can be 'S' (a line of 83 coded bytes);
+// the escape, the empty-line runs and the page header never are.
+static_assert('S' > kEscapeCount && 'S' <= kMaxShortCount && 'S' < kFirstEmptyRun,
+              "only a one-byte count record can start like a document header");
+
+// True when a one-byte count record for `code` would read back as a document header.
+bool CountReadsAsDocumentHeader(const std::vector<unsigned char> &code)
+{
+    return code.size() == (unsigned char)'S' && std::memcmp(code.data(), "fff", 3) == 0;
+}
+
 void TraceCode(void *context, int run, int kind, int linepos, int bitpos)
 {
     const int *recordinfo = (const int *)context;
@@ -326,9 +338,11 @@ int Bmp2Sff(const unsigned char *base, size_t length, std::vector<unsigned char>
             }
             code.clear();
             size_t count = MHCODE::EncodeRow(faxrow.data(), width, code);
-            if (count <= kMaxShortCount) {
+            if (count <= kMaxShortCount && !CountReadsAsDocumentHeader(code)) {
                 sff.push_back((unsigned char)count);
             } else {
+                // Long lines, and lines whose one-byte record would read as "Sfff" (the reader
+                // would take the rest of the page for a further document).
                 // Cannot pass 65535: a line of at most 65535 pixels codes into fewer bytes.
                 unsigned char escape[3] = {kEscapeCount, (unsigned char)(count & 0xFF),
                                            (unsigned char)(count >> 8 & 0xFF)};

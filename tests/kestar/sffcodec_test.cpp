@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <random>
 
@@ -207,6 +209,83 @@ TEST(SFFCODEC, LongCodedLinesUseTheEscapedCount)
         }
     }
     EXPECT_EQ(found, 3) << "no line of 216 or 217 coded bytes found";
+}
+
+// A line that starts with runs coding to the bytes "fff" (white 709, black 2, white 62, then
+// the first bit of the next code, a 0), or to "ff" and something else when the first run is
+// 710, followed by `pairs` pairs of black 1 and white 2 (7 bits each, so every byte count is
+// reached), white to the end.
+Page FffLine(int firstwhite, int pairs)
+{
+    Page p(1728, 1);
+    int x = firstwhite;
+    p.Fill(x, x + 2, 0);
+    x += 2 + 62;
+    for (int i = 0; i < pairs && x < 1728 - 3; i++, x += 3)
+        p.Set(x, 0);
+    return p;
+}
+
+TEST(SFFCODEC, LinesThatWouldReadAsADocumentHeaderAreEscaped)
+{
+    // A line of 83 coded bytes has the one-byte record 0x53, "S": when its code begins with
+    // "fff" the record reads as "Sfff", the header of a further document, and the rest of the
+    // page would be lost.  Only that line takes the escaped count 0, 83, 0.
+    struct Case {
+        int firstwhite;
+        size_t bytes;
+        bool escaped;
+    };
+    const Case cases[] = {
+        {709, 83, true},  // "Sfff"
+        {709, 82, false}, // "Rfff"
+        {709, 84, false}, // "Tfff"
+        {710, 83, false}, // "Sff" and another byte
+    };
+    for (const Case &c : cases) {
+        bool found = false;
+        for (int pairs = 0; pairs < 300 && !found; pairs++) {
+            Page p = FffLine(c.firstwhite, pairs);
+            std::vector<uint8_t> sff = ToSff({p});
+            const size_t at = 20 + 18; // the line record follows the page header
+            size_t header = c.escaped ? 3 : 1;
+            if (sff.size() != at + header + c.bytes + 2)
+                continue;
+            found = true;
+            std::vector<uint8_t> code(sff.begin() + (long)(at + header), sff.end() - 2);
+            EXPECT_EQ(std::memcmp(code.data(), "fff", 3) == 0, c.firstwhite == 709) << c.bytes;
+            if (c.escaped) {
+                EXPECT_EQ(sff[at], 0);
+                EXPECT_EQ(sff[at + 1], 83);
+                EXPECT_EQ(sff[at + 2], 0);
+            } else {
+                EXPECT_EQ(sff[at], c.bytes);
+            }
+            std::vector<Page> back = Decode(sff);
+            ASSERT_EQ(back.size(), 1u) << c.firstwhite << " " << c.bytes;
+            EXPECT_TRUE(back[0] == p) << faxtest::Describe(back[0]);
+        }
+        EXPECT_TRUE(found) << "no line of " << c.bytes << " coded bytes starting with white "
+                           << c.firstwhite << (c.escaped ? " (escaped)" : "");
+    }
+}
+
+// A file that another program could write: its page is one line of 83 coded bytes starting with
+// "fff" (also a seed of the SFF fuzz target).  Rewriting it must keep the page.
+TEST(SFFCODEC, TheLineThatReadsAsAHeaderSurvivesARoundTrip)
+{
+    std::ifstream in(PLX_SOURCE_DIR "/tests/fuzz/sff/line-reads-as-header", std::ios::binary);
+    ASSERT_TRUE(in.good());
+    std::vector<uint8_t> fixture((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<Page> pages = Decode(fixture);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0].Width, 1730);
+    EXPECT_EQ(pages[0].Height(), 1);
+    std::vector<uint8_t> rewritten = ToSff(pages);
+    std::vector<Page> back = Decode(rewritten);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_TRUE(back[0] == pages[0]) << faxtest::Describe(back[0]) << " vs "
+                                     << faxtest::Describe(pages[0]);
 }
 
 TEST(SFFCODEC, NormalResolutionLinesAreDoubled)
