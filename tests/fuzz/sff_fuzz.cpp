@@ -1,8 +1,9 @@
 // Feeds arbitrary bytes to the SFF reader.  Besides memory errors it checks that the base form it
 // makes holds exactly the pages it reports, each a valid 1-bit page, and that coding those pages
-// again and reading them back gives the same pages (widths and resolutions).
+// again and reading them back gives the same pages (widths, resolutions and pixels).
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "kestar/baseform.h"
@@ -54,6 +55,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Check(BASEFORM::ReadPage(again.data(), again.size(), offset, &page));
         Check(page.Width == read[i].Width && page.Fine == read[i].Fine);
         Check(page.Height <= read[i].Height);
+        // The same pixels; only white rows at the bottom of a page are not written again.
+        size_t rowbytes = ((size_t)page.Width + 7) / 8;
+        for (int y = 0; y < read[i].Height; y++) {
+            const unsigned char *was = read[i].RowFromTop(y);
+            if (y < page.Height) {
+                Check(std::memcmp(page.RowFromTop(y), was, rowbytes) == 0);
+            } else {
+                for (size_t k = 0; k < rowbytes; k++)
+                    Check(was[k] == 0);
+            }
+        }
         offset += page.Size;
     }
     return 0;
