@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "kestar/baseio.h"
+#include "kestar/eventsem.h"
 #include "kestar/mutexsem.h"
 #include "kestar/string.h"
 
@@ -152,6 +153,13 @@ public:
     void SetAcceptTimeout(int ms) { AcceptTimeout = ms; }
     // Whether the last AcceptCall ended at its time-out.
     bool AcceptTimedOut() const { return LastAcceptTimedOut; }
+    // Milliseconds a write may wait without the peer taking a byte; -1 (the default) without
+    // limit.  A write that times out drops the call and fails with error 4096 ("No response.").
+    void SetWriteTimeout(int ms) { WriteTimeout = ms; }
+    int GetWriteTimeout() const { return WriteTimeout; }
+    // An event (borrowed, may be null) that AcceptCall sets once it holds its listening socket and
+    // waits for connections, so that another thread knows a listener is in place.
+    void SetAcceptingSignal(EVENTSEM *event) { AcceptingSignal = event; }
 
 private:
     void SetPeerText(const char *text);
@@ -173,6 +181,8 @@ private:
     int ResolvePeerNames;                 // AcceptCall adds the peer's name
     std::atomic<int> ConnectTimeout;      // ms; -1 means 60000
     std::atomic<int> AcceptTimeout;       // ms; -1 without limit
+    std::atomic<int> WriteTimeout;        // ms without progress; -1 without limit
+    std::atomic<EVENTSEM *> AcceptingSignal; // borrowed; set by AcceptCall once it waits
     std::atomic<bool> LastAcceptTimedOut; // written by the accepting thread
     std::atomic<int64_t> LastActivity;    // calendar seconds of the last connect, accept, read or write
 };

@@ -59,6 +59,16 @@ void SetBlocking(SOCKET s, bool blocking)
     ioctlsocket(s, FIONBIO, &nonBlocking);
 }
 
+// The protocols on this device write a small piece and then wait for the peer's answer (a
+// parameter packet and then its ETX on its own).  With Nagle's rule the second piece waits for
+// the peer's delayed acknowledgement, tens of milliseconds on every exchange.
+void SendAtOnce(SOCKET s)
+{
+    BOOL on = TRUE;
+    if (setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char *>(&on), sizeof on) != 0)
+        LOGIT::Printf("TCPIPIO setsockopt(TCP_NODELAY) failed: %d\n", WSAGetLastError());
+}
+
 // The index of the entry of socket and serial, or -1; the caller holds the table's lock.
 int FindInSocket(DYNARRAY<INSOCKET> &table, TCPSOCKET socket, unsigned serial)
 {
@@ -215,7 +225,8 @@ TCPIPIO::TCPIPIO(const char *ownId, const char *callType, const char *parm, int 
              deviceFlags | BASEIO_DEVICE_SIGNALS_DONE | BASEIO_DEVICE_SUPPORTS_READTIMEOUT),
       WinsockOk(0), ReverseLookup(1), Socket(TCPSOCKET_NONE), PeerText("<unknown>"), InSocket(TCPSOCKET_NONE),
       InSocketSerial(0), ParkedInSocket(TCPSOCKET_NONE), ParkedSerial(0), semAcceptDone(true), ResolvePeerNames(0),
-      ConnectTimeout(-1), AcceptTimeout(-1), LastAcceptTimedOut(false), LastActivity(0)
+      ConnectTimeout(-1), AcceptTimeout(-1), WriteTimeout(-1), AcceptingSignal(nullptr), LastAcceptTimedOut(false),
+      LastActivity(0)
 {
     SetOurId(ownId);
     WinsockOk = TCP::InitWinsock();
@@ -489,6 +500,7 @@ int TCPIPIO::MakeCall(const char *peerText)
         ParkedInSocket = TCPSOCKET_NONE;
     }
     LastError = 0;
+    SendAtOnce(connected);
     Socket = static_cast<TCPSOCKET>(connected);
     TouchActivity();
     LOGIT::Printf("TCPIPIO::MakeCall connected to %s\n", static_cast<const char *>(peerDescription));
@@ -618,6 +630,8 @@ int TCPIPIO::AcceptCall()
     if (listening == TCPSOCKET_NONE)
         listening = MakeAcceptSocket(nullptr, &serial);
     if (listening == TCPSOCKET_NONE) {
+        // No connection can come: an accept failure, with the system's reason of the bind or listen.
+        SetLastError(TCPIP_ERR_ACCEPT, GetLastErrorString());
         LOGIT::Printf("TCPIPIO::AcceptCall error\n");
         semAcceptDone.Set();
         return 0;
@@ -625,6 +639,9 @@ int TCPIPIO::AcceptCall()
     InSocketSerial = serial;
     InSocket = listening;
     LastAcceptTimedOut = false;
+    // From here on a connection is taken: it waits in the listening socket's backlog at worst.
+    if (EVENTSEM *signal = AcceptingSignal.load())
+        signal->Set();
 
     int acceptTimeout = AcceptTimeout.load();
     int64_t deadline = SteadyMs() + (acceptTimeout < 0 ? 0 : acceptTimeout);
@@ -686,6 +703,7 @@ int TCPIPIO::AcceptCall()
     ParkedInSocket = listening;
     ParkedSerial = serial;
     SetBlocking(connection, false);
+    SendAtOnce(connection);
     Socket = static_cast<TCPSOCKET>(connection);
     LastError = 0;
     STRING address = SockaddrToText(reinterpret_cast<sockaddr *>(&peer));
@@ -789,6 +807,9 @@ int TCPIPIO::DevWrite(const void *data, int count)
     int rc = 0;
     STRING error;
     bool failed = false;
+    bool timedOut = false;
+    const int writeTimeout = WriteTimeout.load();
+    int64_t lastProgress = SteadyMs();
     while (left > 0) {
         TCPSOCKET s = Socket.load();
         if (s == TCPSOCKET_NONE) {
@@ -796,8 +817,23 @@ int TCPIPIO::DevWrite(const void *data, int count)
             failed = true;
             break;
         }
+        int wait = kWriteWaitMs;
+        if (writeTimeout >= 0) {
+            // A peer that takes nothing for that long is as good as gone: it must not hold the
+            // writer (and a listener slot) for ever.
+            int64_t remaining = lastProgress + writeTimeout - SteadyMs();
+            if (remaining <= 0) {
+                error = TCP::GetLastErrorString(WSAETIMEDOUT);
+                rc = 0;
+                timedOut = true;
+                failed = true;
+                break;
+            }
+            if (remaining < wait)
+                wait = static_cast<int>(remaining);
+        }
         int wantWrite = 1;
-        rc = Select(s, nullptr, &wantWrite, 0, kWriteWaitMs, &error);
+        rc = Select(s, nullptr, &wantWrite, 0, wait, &error);
         if (rc == 0) {
             LOGIT::Printf("TCPIPIO::DevWrite the peer takes no data, waiting on skt=%lld\n",
                           static_cast<long long>(static_cast<intptr_t>(s)));
@@ -820,12 +856,16 @@ int TCPIPIO::DevWrite(const void *data, int count)
         }
         p += rc;
         left -= rc;
+        lastProgress = SteadyMs();
     }
     if (failed) {
         SetLastError(LastError, error);
         LOGIT::Printf("TCPIPIO::DevWrite error rc=%d on skt=%lld, error=%s\n", rc,
                       static_cast<long long>(static_cast<intptr_t>(Socket.load())), static_cast<const char *>(error));
         DropCall();
+        // After DropCall, which clears LastError: the reason must stay readable.
+        if (timedOut)
+            SetLastError(TCPIP_ERR_NORESPONSE, error);
         writeLock.Release();
         return 0;
     }

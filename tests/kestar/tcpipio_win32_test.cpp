@@ -456,6 +456,84 @@ TEST(TCPIPIO, PropertiesAndOwnIds)
     EXPECT_EQ("*NOSUCHPROPERTY*", capture.InfoOf("FALSE"));
 }
 
+// A listening socket of "another program": outside this process's table of shared listening
+// sockets, on a port the system picks.
+class FOREIGNLISTENER {
+public:
+    FOREIGNLISTENER()
+    {
+        WSADATA wsa;
+        started = WSAStartup(MAKEWORD(2, 2), &wsa) == 0;
+        other = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in a = {};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_ANY);
+        int length = sizeof a;
+        if (other != INVALID_SOCKET && bind(other, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 &&
+            listen(other, 4) == 0 && getsockname(other, reinterpret_cast<sockaddr *>(&a), &length) == 0)
+            port = ntohs(a.sin_port);
+    }
+    ~FOREIGNLISTENER()
+    {
+        if (other != INVALID_SOCKET)
+            closesocket(other);
+        if (started)
+            WSACleanup();
+    }
+    int port = 0;
+
+private:
+    bool started = false;
+    SOCKET other = INVALID_SOCKET;
+};
+
+TEST(TCPIPIO, APortTakenByAnotherSocketFailsTheBindAndTheAccept)
+{
+    FOREIGNLISTENER other;
+    ASSERT_NE(0, other.port);
+    int port = other.port;
+    std::string portText = std::to_string(port);
+
+    TCPIPIO device(portText.c_str());
+    int got = -1;
+    EXPECT_EQ(TCPSOCKET_NONE, device.MakeAcceptSocket(&got));
+    EXPECT_EQ("4104", Prop(device, "LASTERROR"));
+    EXPECT_EQ(0u, Prop(device, "LASTERRORSTRING").find("Bind failed. (")) << Prop(device, "LASTERRORSTRING");
+    EXPECT_EQ(0, TCPIPIO::AcceptSocketUseCount(port));
+
+    // An accept on the busy port ends at once with the reason, instead of waiting.
+    TCPIPIO acceptor(portText.c_str());
+    long long t0 = NowMs();
+    EXPECT_EQ(0, acceptor.AcceptCall());
+    EXPECT_LT(NowMs() - t0, 20000);
+    EXPECT_EQ("4103", Prop(acceptor, "LASTERROR"));
+    EXPECT_EQ(0u, Prop(acceptor, "LASTERRORSTRING").find("Accept failed. (")) << Prop(acceptor, "LASTERRORSTRING");
+    EXPECT_EQ("-1", Prop(acceptor, "ACCEPTPORT"));
+}
+
+TEST(TCPIPIO, AWriteThatThePeerNeverTakesEndsAtTheWriteTimeout)
+{
+    LISTENER listener;
+    TCPIPIO server(listener.PortText().c_str());
+    TCPIPIO client("0");
+    {
+        ACCEPTOR acceptor(server);
+        ASSERT_EQ(1, client.MakeCall(listener.Peer().c_str()));
+        ASSERT_EQ(1, acceptor.Result());
+    }
+    EXPECT_EQ(-1, client.GetWriteTimeout());
+    client.SetWriteTimeout(300);
+    // The server reads nothing: once the connection's buffers are full, nothing moves.
+    std::string block(1024 * 1024, 'w');
+    int ok = 1;
+    for (int i = 0; i < 256 && ok; ++i)
+        ok = client.Write(block.data(), static_cast<int>(block.size()));
+    EXPECT_EQ(0, ok);
+    EXPECT_EQ("4096", Prop(client, "LASTERROR"));
+    EXPECT_EQ(0u, Prop(client, "LASTERRORSTRING").find("No response. (")) << Prop(client, "LASTERRORSTRING");
+    EXPECT_EQ("0", Prop(client, "ONLINE"));
+}
+
 TEST(TCPIPIO, TryBindTellsWhetherAPortIsFree)
 {
     int port = 0;
