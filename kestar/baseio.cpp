@@ -39,6 +39,9 @@ bool IsEndByte(const char *endBytes, char c)
 
 void DumpBytes(const void *data, int length)
 {
+    // Formatting costs a call per byte: nothing to do while nobody logs.
+    if (!LOGIT::IsLogging())
+        return;
     const unsigned char *p = static_cast<const unsigned char *>(data);
     char line[16 * 3 + 2];
     int used = 0;
