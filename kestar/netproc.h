@@ -21,6 +21,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "kestar/eventsem.h"
 #include "kestar/hash.h"
 #include "kestar/mutexsem.h"
 #include "kestar/string.h"
@@ -88,7 +89,8 @@ public:
     // Stops serving and waits for every listener and running procedure (idempotent; the
     // destructor calls it).  A derived class calls it first in its destructor.
     void Shutdown();
-    // Occupies the first free slot with a new listener; 1 when a slot was found.
+    // Occupies the first free slot with a new listener and returns once that listener waits in
+    // its accept (or after the listener wait, see SetListenerWait); 1 when a slot was found.
     int StartRpcThread();
     // Serves one incoming request on slot idx; 1 when the whole exchange succeeded.
     int DoProcedure(int idx);
@@ -99,6 +101,8 @@ public:
     void SetTimeout(int ms) { Timeout = ms; }
     void SetEotTimeout(int ms) { EotTimeout = ms; }           // closing EOT, 500
     void SetConnectTimeout(int ms) { ConnectTimeout = ms; }   // -1: the device's 60000
+    // How long StartRpcThread waits at most for its new listener to reach its accept (1000).
+    void SetListenerWait(int ms) { ListenerWait = ms; }
     // StartRpcThread's tries when every slot is busy (20, 250 ms apart).
     void SetSlotRetry(int attempts, int pauseMs)
     {
@@ -114,6 +118,7 @@ public:
 private:
     struct PROCSLOT {
         void *hThreadProc = nullptr; // owned: the listener thread; null marks a free slot
+        EVENTSEM Listening;          // reset when a listener starts; set once it waits in its accept
         TCPIPIO *Device = nullptr;   // owned: the connection of the current request
         int Stop = 0;                // set by Shutdown: the thread leaves the slot alone
         int Serving = 0;             // a connection was accepted
@@ -123,9 +128,9 @@ private:
         STRING CallerId;
     };
 
-    // Starts a listener in the first free slot: 1 started, 0 no free slot, -1 stopping, failed,
-    // or (onlyBelow > 0) already onlyBelow listeners waiting.
-    int StartInFreeSlot(int onlyBelow);
+    // Starts a listener in the first free slot (its index in *slot): 1 started, 0 no free slot,
+    // -1 stopping, failed, or (onlyBelow > 0) already onlyBelow listeners waiting.
+    int StartInFreeSlot(int onlyBelow, int *slot);
     static unsigned ProcedureListener(void *parm);
     static unsigned OverflowGuard(void *self);
     int AcceptOnSlot(int idx, TCPIPIO *device);
@@ -140,6 +145,7 @@ private:
     std::atomic<int> Timeout;
     std::atomic<int> EotTimeout;
     std::atomic<int> ConnectTimeout;
+    std::atomic<int> ListenerWait;
     std::atomic<int> SlotAttempts;
     std::atomic<int> SlotPauseMs;
     TCPIPIO *Member;                     // owned: holds the DummySocket reference
