@@ -21,7 +21,7 @@ bool IsEndByte(const char *endBytes, char c)
 } // namespace
 
 RINGBUFFER::RINGBUFFER(int size)
-    : dataAvailable(false), data(nullptr), writeCount(0), readCount(0), size(size > 0 ? size : 0)
+    : dataAvailable(false), waiters(0), data(nullptr), writeCount(0), readCount(0), size(size > 0 ? size : 0)
 {
     if (this->size > 0)
         data = new (std::nothrow) char[static_cast<size_t>(this->size)];
@@ -66,7 +66,8 @@ int RINGBUFFER::Write(const void *bytes, int length, EVENTSEM *abort)
             if (first < length)
                 std::memcpy(data, static_cast<const char *>(bytes) + first, static_cast<size_t>(length - first));
             writeCount += length;
-            dataAvailable.Set();
+            if (waiters > 0)
+                dataAvailable.Set();
             lock.Release();
             return 1;
         }
@@ -96,16 +97,25 @@ int RINGBUFFER::Read(void *destination, int *length, int wait, const char *endBy
 
     lock.Obtain(-1);
     int64_t held = writeCount - readCount;
-    lock.Release();
     if (held == 0) {
-        if (wait == 0 || wait < -1)
+        if (wait == 0 || wait < -1) {
+            lock.Release();
             return 0;
-        if (!dataAvailable.Wait(wait))
+        }
+        ++waiters;
+        lock.Release();
+        bool woken = dataAvailable.Wait(wait);
+        lock.Obtain(-1);
+        // The last reader to leave resets the event; writers set it only while somebody waits.
+        if (--waiters == 0)
+            dataAvailable.Reset();
+        held = writeCount - readCount;
+        if (!woken && held == 0) {
+            lock.Release();
             return 0;
+        }
     }
 
-    lock.Obtain(-1);
-    held = writeCount - readCount;
     int count = held < room ? static_cast<int>(held) : room;
     int start = static_cast<int>(readCount % size);
     if (endBytes && *endBytes) {
@@ -124,7 +134,6 @@ int RINGBUFFER::Read(void *destination, int *length, int wait, const char *endBy
     if (readCount == writeCount) {
         readCount = 0;
         writeCount = 0;
-        dataAvailable.Reset();
     }
     lock.Release();
     *length = count;

@@ -34,7 +34,11 @@ public:
 
 private:
     MUTEXSEM lock;          // guards the counts and the data
-    EVENTSEM dataAvailable; // set while bytes are held (or may be); reset when emptied
+    // Set by a write while a reader waits for data; reset by the last waiting reader as it leaves.
+    // A reader that never needs to wait (the device filling the buffer for itself) so costs no
+    // kernel call per read.
+    EVENTSEM dataAvailable;
+    int waiters;            // readers waiting for dataAvailable; guarded by lock
     char *data;             // owned: the block of size bytes; null when the allocation failed
     // Bytes written and read since the buffer was last empty; 64-bit so that a buffer that is
     // never quite emptied cannot overflow them.
