@@ -395,7 +395,8 @@ int BASEIO::Read(void *buffer, int *length, int timeout, const char *endBytes)
         int64_t elapsed = SteadyMs() - start;
         if (got > 0 && IsEndByte(endBytes, out[got - 1]))
             break;
-        if (!(got < room && (timeout < 0 || elapsed < timeout) && (NumAvail() > 0 || IsAlive())))
+        // IsAlive covers "bytes available" too: asking NumAvail first would ask the device twice.
+        if (!(got < room && (timeout < 0 || elapsed < timeout) && IsAlive()))
             break;
     }
     *length = got;

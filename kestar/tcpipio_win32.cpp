@@ -810,6 +810,9 @@ int TCPIPIO::DevWrite(const void *data, int count)
     bool timedOut = false;
     const int writeTimeout = WriteTimeout.load();
     int64_t lastProgress = SteadyMs();
+    // Send first and wait only when the connection is full: a wait before every send would cost
+    // a select per write even when there is room.
+    bool full = false;
     while (left > 0) {
         TCPSOCKET s = Socket.load();
         if (s == TCPSOCKET_NONE) {
@@ -817,39 +820,44 @@ int TCPIPIO::DevWrite(const void *data, int count)
             failed = true;
             break;
         }
-        int wait = kWriteWaitMs;
-        if (writeTimeout >= 0) {
-            // A peer that takes nothing for that long is as good as gone: it must not hold the
-            // writer (and a listener slot) for ever.
-            int64_t remaining = lastProgress + writeTimeout - SteadyMs();
-            if (remaining <= 0) {
-                error = TCP::GetLastErrorString(WSAETIMEDOUT);
-                rc = 0;
-                timedOut = true;
+        if (full) {
+            int wait = kWriteWaitMs;
+            if (writeTimeout >= 0) {
+                // A peer that takes nothing for that long is as good as gone: it must not hold the
+                // writer (and a listener slot) for ever.
+                int64_t remaining = lastProgress + writeTimeout - SteadyMs();
+                if (remaining <= 0) {
+                    error = TCP::GetLastErrorString(WSAETIMEDOUT);
+                    rc = 0;
+                    timedOut = true;
+                    failed = true;
+                    break;
+                }
+                if (remaining < wait)
+                    wait = static_cast<int>(remaining);
+            }
+            int wantWrite = 1;
+            rc = Select(s, nullptr, &wantWrite, 0, wait, &error);
+            if (rc == 0) {
+                LOGIT::Printf("TCPIPIO::DevWrite the peer takes no data, waiting on skt=%lld\n",
+                              static_cast<long long>(static_cast<intptr_t>(s)));
+                continue;
+            }
+            if (rc < 0) {
                 failed = true;
                 break;
             }
-            if (remaining < wait)
-                wait = static_cast<int>(remaining);
+            if (!wantWrite)
+                continue;
+            full = false;
         }
-        int wantWrite = 1;
-        rc = Select(s, nullptr, &wantWrite, 0, wait, &error);
-        if (rc == 0) {
-            LOGIT::Printf("TCPIPIO::DevWrite the peer takes no data, waiting on skt=%lld\n",
-                          static_cast<long long>(static_cast<intptr_t>(s)));
-            continue;
-        }
-        if (rc < 0) {
-            failed = true;
-            break;
-        }
-        if (!wantWrite)
-            continue;
         rc = Send(s, p, left);
         if (rc == SOCKET_ERROR) {
             int e = WSAGetLastError();
-            if (e == WSAEWOULDBLOCK)
+            if (e == WSAEWOULDBLOCK) {
+                full = true;
                 continue;
+            }
             error = TCP::GetLastErrorString(e);
             failed = true;
             break;
