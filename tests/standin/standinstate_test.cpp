@@ -185,7 +185,7 @@ TEST(STANDINSCRIPT, AnswersQueuePerCommandAndPushesWait)
                        "[#1]\nAnswer=<FAIL>\nCommand=FINDCALLER\nDelay=20\n\n"
                        "[#2]\nAt=500\nPush=SETSTATUSBAR\nParams=Info=hello\\n\n\n"
                        "[#3]\nAfter=LOGIN\nPush=PERMCHANGED\nTo=jo@pc\n\n";
-    ASSERT_EQ(script.Add(STRING(text), reason), 5) << S(reason);
+    ASSERT_EQ(script.Add(STRING(text), reason), 6) << S(reason);
     STANDINSCRIPT::ANSWER a;
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(script.TakeAnswer("login", a));
