@@ -2,6 +2,7 @@
 #include "standins/standinserver/standinstate.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "kestar/filename.h"
@@ -35,6 +36,59 @@ private:
 bool IsSeparator(char c)
 {
     return c == '\\' || c == '/';
+}
+
+// Files go through FILENAME, whose streams take this system's paths on every platform.
+bool ReadWholeFile(const STRING &path, STRING &text)
+{
+    FILE *f = FILENAME::fsopen(path, "rb");
+    if (!f)
+        return false;
+    text = "";
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        text.BINARY::Append(buffer, static_cast<STRING_SIZE_T>(got));
+    const bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+// Writes under a free name beside path and renames it into place, so that no reader ever sees
+// half a file; false when any step failed (the old file then stays).
+bool WriteWholeFile(const STRING &path, const char *data, size_t length)
+{
+    const FILENAME target(path);
+    const FILENAME temp = target.TempNameBeside();
+    if (temp.IsEmpty())
+        return false;
+    FILE *f = FILENAME::fsopen(temp.Text(), "wb");
+    if (!f)
+        return false;
+    bool ok = std::fwrite(data, 1, length, f) == length;
+    ok = std::fflush(f) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    if (ok)
+        ok = temp.MoveTo(target, true);
+    if (!ok)
+        temp.Delete();
+    return ok;
+}
+
+bool LoadRecord(const STRING &path, HASH &record)
+{
+    STRING text;
+    if (!ReadWholeFile(path, text))
+        return false;
+    record = HASH(text);
+    return true;
+}
+
+bool SaveRecord(const STRING &path, HASH &record)
+{
+    STRING text = record.ToString();
+    text.Replace("\n", "\r\n");
+    return WriteWholeFile(path, text.GetBuffer() ? text.GetBuffer() : "", static_cast<size_t>(text.Length()));
 }
 
 } // namespace
@@ -76,17 +130,23 @@ bool STANDINSTATE::Open(const char *dataFolder, const char *stateFolder, int gen
             reason.Format("cannot read %s", static_cast<const char *>(Path(l.Name)));
             return false;
         }
-        l.List->Load(Path(l.Name));
+        STRING text;
+        if (!ReadWholeFile(Path(l.Name), text)) {
+            reason.Format("cannot read %s", static_cast<const char *>(Path(l.Name)));
+            return false;
+        }
+        text.Replace("\r\n", "\n");
+        l.List->FromString(text);
         // A file holding no record reads as one empty record: an empty list.
         if (l.List->NumItems() == 1 && (*l.List)[0]->NumKeys() == 0)
             l.List->DeleteAll();
     }
-    if (!options.Load(Path(kOptions)) || !hardware.Load(Path(kHardware))) {
+    if (!LoadRecord(Path(kOptions), options) || !LoadRecord(Path(kHardware), hardware)) {
         reason = "cannot read the options or the hardware flags";
         return false;
     }
     if (FILENAME(Path(kLogons)).IsFile())
-        logons.Load(Path(kLogons));
+        LoadRecord(Path(kLogons), logons);
     if (generatedCalls > 0)
         GenerateCalls(generatedCalls, now);
     ShiftTimes(now);
@@ -163,7 +223,9 @@ bool STANDINSTATE::SaveList(HASHLIST &list, const char *name)
 {
     if (StateFolder.IsEmpty())
         return true;
-    if (list.Save(Path(name)) > 0)
+    STRING text = list.ToString();
+    text.Replace("\n", "\r\n");
+    if (WriteWholeFile(Path(name), text.GetBuffer() ? text.GetBuffer() : "", static_cast<size_t>(text.Length())))
         return true;
     LOGIT::Printf("STANDINSTATE saving %s failed\n", name);
     return false;
@@ -201,7 +263,7 @@ bool STANDINSTATE::SetOptions(const HASH &newOptions)
 {
     HOLD hold(lock);
     options = newOptions;
-    return StateFolder.IsEmpty() || options.Save(Path(kOptions)) != 0;
+    return StateFolder.IsEmpty() || SaveRecord(Path(kOptions), options);
 }
 
 bool STANDINSTATE::AddCaller(const HASH &caller)
@@ -339,7 +401,7 @@ bool STANDINSTATE::FirstLogon(const char *userName)
         return false;
     logons[key] = "1";
     if (StateFolder.NotEmpty())
-        logons.Save(Path(kLogons));
+        SaveRecord(Path(kLogons), logons);
     return true;
 }
 
@@ -428,7 +490,7 @@ STRING STANDINSTATE::StoreMessageFile(const char *prefix, const char *extension,
         FILENAME file(StateFolder, rel);
         if (file.Exists())
             continue;
-        if (!data.Save(file.Text()))
+        if (!WriteWholeFile(file.GetString(), data.GetBuffer() ? data.GetBuffer() : "", static_cast<size_t>(data.Length())))
             return STRING("");
         return STRING(".\\") + rel;
     }
