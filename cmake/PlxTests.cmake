@@ -14,10 +14,18 @@ include(GoogleTest)
 
 set(PLX_FIXTURE sanity_${PLX_ARCH})
 
-# plx_test_suite(NAME SOURCES files... [LIBS libs...] [ARGS args...])
+# Each test's time-out is near its need, so that a stalled Wine start fails fast and its retry
+# starts at once.  Most tests need a few seconds; a suite or program that waits on purpose (for a
+# child program, a peer or the print system) names its own.
+set(PLX_TEST_TIMEOUT 45)
+
+# plx_test_suite(NAME SOURCES files... [LIBS libs...] [ARGS args...] [TIMEOUT seconds])
 # A GoogleTest program whose tests ctest lists one by one.
 function(plx_test_suite name)
-  cmake_parse_arguments(A "" "" "SOURCES;LIBS;ARGS" ${ARGN})
+  cmake_parse_arguments(A "" "TIMEOUT" "SOURCES;LIBS;ARGS" ${ARGN})
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT ${PLX_TEST_TIMEOUT})
+  endif()
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} plx_testmain GTest::gtest)
   gtest_discover_tests(${name}
@@ -25,16 +33,19 @@ function(plx_test_suite name)
     TEST_PREFIX "${PLX_ARCH}."
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
-    PROPERTIES FIXTURES_REQUIRED ${PLX_FIXTURE} TIMEOUT 300
+    PROPERTIES FIXTURES_REQUIRED ${PLX_FIXTURE} TIMEOUT ${A_TIMEOUT}
                ENVIRONMENT "PLX_TEST_ARCH=${PLX_ARCH}")
 endfunction()
 
-# plx_test_program(NAME COMMAND cmd... [PASS regex])
+# plx_test_program(NAME COMMAND cmd... [PASS regex] [TIMEOUT seconds])
 # A test that runs one command (a program of ours, or a script driving it).
 function(plx_test_program name)
-  cmake_parse_arguments(A "" "PASS" "COMMAND" ${ARGN})
+  cmake_parse_arguments(A "" "PASS;TIMEOUT" "COMMAND" ${ARGN})
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT ${PLX_TEST_TIMEOUT})
+  endif()
   add_test(NAME ${PLX_ARCH}.${name} COMMAND ${A_COMMAND})
-  set_tests_properties(${PLX_ARCH}.${name} PROPERTIES FIXTURES_REQUIRED ${PLX_FIXTURE} TIMEOUT 300)
+  set_tests_properties(${PLX_ARCH}.${name} PROPERTIES FIXTURES_REQUIRED ${PLX_FIXTURE} TIMEOUT ${A_TIMEOUT})
   if(A_PASS)
     set_tests_properties(${PLX_ARCH}.${name} PROPERTIES PASS_REGULAR_EXPRESSION "${A_PASS}")
   endif()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# test.sh [ctest args...]: the whole test run on a fresh Debian 12 machine, as root.  Installs what
-# is missing, cross-builds the dependencies (cached), builds all three configurations and runs
-# every test through Wine (i686 and x86_64) and natively, inside one Xvfb display.  Where the kernel
-# cannot run 32-bit programs (or PLX_NO_32BIT=1), i686 is still built but its tests are left out.
+# test.sh [--repeat N] [ctest args...]: the whole test run on a fresh Debian 12 machine, as root.
+# Installs what is missing, cross-builds the dependencies (cached), builds all three configurations
+# and runs every test through Wine (i686 and x86_64) and natively, inside one Xvfb display.  Where the
+# kernel cannot run 32-bit programs (or PLX_NO_32BIT=1), i686 is still built but its tests are left out.
+# --repeat N runs the tests N times in a row without the retry of failed tests, to look for flakes.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=${PLX_BUILD_ROOT:-$top/build}
@@ -17,6 +18,8 @@ if [[ -z ${PLX_IN_XVFB:-} ]]; then
   export PLX_IN_XVFB=1
   exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$@"
 fi
+rounds=1
+if [[ ${1:-} == --repeat ]]; then rounds=${2:?--repeat needs a count}; shift 2; fi
 arches=$(plx_run_arches)
 
 # Pinned for every test: the ANSI code page 1252, UTC, and a home whose ALSA default device is a
@@ -28,22 +31,43 @@ printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' > "$HOME/
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 for arch in $arches; do
   "$top/tools/wineprefix.sh" "$root/$arch/wineprefix" "$arch"
+  "$top/tools/desktop.sh" "$root/$arch"
 done
+stop_wine() {
+  for arch in $arches; do WINEPREFIX=$root/$arch/wineprefix wineserver -k 2>/dev/null || true; done
+}
+trap stop_wine EXIT
 rc=0
 # The printing tests print through CUPS into PDF files: start it and make its queues.
 "$top/tools/cups.sh" || rc=1
 # The fuzz targets run (bounded) with the full run only, not with a ctest selection; they run
 # first so that the output ends with ctest's summary.
 if [[ $# -eq 0 ]]; then "$top/tools/fuzz.sh" "$root" || rc=1; fi
+
 # Under load Wine now and then fails to start a program at all (it ends at once with no output);
-# a failed test is therefore run once more, and ctest's summary still lists every test.  When the
-# i686 tests are left out, the line saying so comes again right before the summary.
-set +e
-ctest --test-dir "$root" --output-on-failure -j"${JOBS:-$(nproc)}" --repeat until-pass:2 "$@" |
-  awk -v skipped="$([[ $PLX_RUN_I686 == 1 ]] || echo "*** $PLX_I686_SKIPPED ***")" '
-    skipped != "" && /tests passed, .* tests failed out of/ { print skipped }
-    { print; fflush() }'
-[[ ${PIPESTATUS[0]} == 0 ]] || rc=1
-set -e
-for arch in $arches; do WINEPREFIX=$root/$arch/wineprefix wineserver -k 2>/dev/null || true; done
+# in an ordinary run a failed test is therefore run once more, visibly, and ctest's summary still
+# lists every test.  When the i686 tests are left out, the line saying so comes again right before
+# the summary.  After the summary: the ten slowest tests, then the summary line once more, last.
+skipped=$([[ $PLX_RUN_I686 == 1 ]] || echo "*** $PLX_I686_SKIPPED ***")
+retry=(--repeat until-pass:2)
+((rounds == 1)) || retry=()
+log=$root/ctest-output.log
+for ((round = 1; round <= rounds; round++)); do
+  ((rounds == 1)) || echo "=== round $round of $rounds"
+  set +e
+  ctest --test-dir "$root" --output-on-failure -j"${JOBS:-$(nproc)}" "${retry[@]}" "$@" |
+    tee "$log" | awk -v skipped="$skipped" '
+      skipped != "" && /tests passed, .* tests failed out of/ { print skipped }
+      { print; fflush() }'
+  [[ ${PIPESTATUS[0]} == 0 ]] || rc=1
+  set -e
+  echo
+  echo "Ten slowest tests:"
+  sed -nE 's/^.*Test +#[0-9]+: ([^ ]+) \.+.* ([0-9.]+) sec$/\2 \1/p' "$log" | sort -rn | head -10 |
+    awk '{ printf "  %8.2f s  %s\n", $1, $2 }'
+  retried=$(grep -cE 'Test +#[0-9]+: .*(\*\*\*Failed|Timeout|Not Run|Exception)' "$log" || true)
+  if ((retried > 0)); then echo "Failed attempts in this round (retried or failed): $retried"; fi
+  grep -m1 -iE 'X Error of failed request' "$log" >/dev/null && echo "X errors in this round: $(grep -ciE 'X Error of failed request' "$log")"
+  grep -E 'tests passed, .* tests failed out of' "$log" | tail -1 || true
+done
 exit $rc
