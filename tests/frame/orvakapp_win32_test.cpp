@@ -37,9 +37,11 @@ public:
     std::string Program() const { return folder.File("frameprobe.exe"); }
     std::string File(const std::string &name) const { return folder.File(name); }
     const std::string &Path() const { return folder.Path(); }
+    // A crash writes its memory dump and compresses it: on a loaded machine under Wine that alone
+    // can take most of a minute, so the child gets two.
     CHILDRESULT Run(const std::string &arguments, int buttonId = 0) const
     {
-        return RunChildProgram("\"" + Program() + "\" " + arguments, folder.Path(), buttonId);
+        return RunChildProgram("\"" + Program() + "\" " + arguments, folder.Path(), buttonId, 120000);
     }
     // The "key=value" lines of probe.txt.
     std::map<std::string, std::string> Probe() const
