@@ -115,13 +115,22 @@ size_t ReadAndSplit(const char *path, size_t *bytes)
     return lines.size();
 }
 
+// One result line for the closing table of tools/bench.sh (tests/bench/README.md).
+void Bench(const char *what, int records, double seconds, double floorSeconds)
+{
+    if (floorSeconds > 0)
+        std::printf("BENCH HASHLIST::%s %d records | %.3f s | %.3f s | %.2f | ratio <= 3\n", what, records, seconds,
+                    floorSeconds, seconds / floorSeconds);
+}
+
 void Row(const char *what, double seconds, size_t bytes, int records)
 {
     std::printf("  %-34s %8.3f s %9.1f MB/s %11.0f records/s\n", what, seconds,
                 seconds > 0 ? bytes / seconds / 1e6 : 0.0, seconds > 0 ? records / seconds : 0.0);
 }
 
-bool Run(int records, const char *path)
+// bench: print the result lines of this run.
+bool Run(int records, const char *path, bool bench)
 {
     std::printf("%d caller records:\n", records);
     HASHLIST book;
@@ -129,13 +138,15 @@ bool Run(int records, const char *path)
     for (int i = 0; i < records; i++)
         book.AddItem(CallerFromText(i));
     double t1 = Now();
-    std::printf("  %-34s %8.3f s\n", "generate (AddItem)", t1 - t0);
+    double buildSeconds = t1 - t0;
+    std::printf("  %-34s %8.3f s\n", "generate (AddItem)", buildSeconds);
 
     t0 = Now();
     STRING text = book.ToString();
     t1 = Now();
     size_t textBytes = static_cast<size_t>(text.StrLen);
-    Row("HASHLIST::ToString", t1 - t0, textBytes, records);
+    double toStringSeconds = t1 - t0;
+    Row("HASHLIST::ToString", toStringSeconds, textBytes, records);
 
     t0 = Now();
     int saved = book.Save(path);
@@ -144,25 +155,29 @@ bool Run(int records, const char *path)
         std::printf("HASHLIST::Save failed (%d)\n", saved);
         return false;
     }
-    Row("HASHLIST::Save", t1 - t0, textBytes, records);
+    double saveSeconds = t1 - t0;
+    Row("HASHLIST::Save", saveSeconds, textBytes, records);
     size_t fileBytes = 0;
 
     t0 = Now();
     size_t lines = ReadAndSplit(path, &fileBytes);
     t1 = Now();
-    Row("read file and split lines (floor)", t1 - t0, fileBytes, records);
+    double floorSeconds = t1 - t0;
+    Row("read file and split lines (floor)", floorSeconds, fileBytes, records);
 
     HASHLIST loaded;
     t0 = Now();
     int n = loaded.Load(path);
     t1 = Now();
-    Row("HASHLIST::Load", t1 - t0, fileBytes, records);
+    double loadSeconds = t1 - t0;
+    Row("HASHLIST::Load", loadSeconds, fileBytes, records);
 
     HASHLIST parsed;
     t0 = Now();
     int m = parsed.FromString(text);
     t1 = Now();
-    Row("HASHLIST::FromString", t1 - t0, textBytes, records);
+    double fromStringSeconds = t1 - t0;
+    Row("HASHLIST::FromString", fromStringSeconds, textBytes, records);
 
     std::printf("  %zu bytes of text, %zu bytes and %zu lines in the file\n", textBytes, fileBytes, lines);
     bool ok = n == records && m == records;
@@ -173,6 +188,13 @@ bool Run(int records, const char *path)
              again2.StrLen == text.StrLen && std::memcmp(again2.Buffer, text.Buffer, textBytes) == 0;
     }
     std::printf("  round trip %s\n", ok ? "ok" : "MISMATCH");
+    if (ok && bench) {
+        std::printf("BENCH HASHLIST::AddItem build %d records | %.3f s | - | - | < 0.5 s\n", records, buildSeconds);
+        Bench("Load", records, loadSeconds, floorSeconds);
+        Bench("FromString", records, fromStringSeconds, floorSeconds);
+        Bench("ToString", records, toStringSeconds, floorSeconds);
+        Bench("Save", records, saveSeconds, floorSeconds);
+    }
     std::remove(path);
     return ok;
 }
@@ -190,6 +212,6 @@ int main(int argc, char **argv)
 #else
     std::printf("hashlist_bench (%d-bit native build)\n", static_cast<int>(sizeof(void *) * 8));
 #endif
-    bool ok = GeneratorAgrees() && Run(records / 4, path) && Run(records, path);
+    bool ok = GeneratorAgrees() && Run(records / 4, path, false) && Run(records, path, true);
     return ok ? 0 : 1;
 }
