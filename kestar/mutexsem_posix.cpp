@@ -25,9 +25,11 @@ struct POSIXMUTEX {
     unsigned count = 0;  // ownerships held by the owner (under guard)
 };
 
+// Asked of the kernel once per thread: every obtain and release needs it.
 long ThreadId()
 {
-    return static_cast<long>(syscall(SYS_gettid));
+    static thread_local long tid = static_cast<long>(syscall(SYS_gettid));
+    return tid;
 }
 
 bool ThreadAlive(long tid)

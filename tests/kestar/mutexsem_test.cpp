@@ -6,10 +6,13 @@
 #include "kestar/eventsem.h"
 #include "kestar/osysthread.h"
 #include "kestar/raisethreadpriority.h"
+#include "tests/support/logcapture_support.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -119,6 +122,100 @@ TEST(MUTEXSEM, InitiallyOwnedByItsCreator)
     EXPECT_TRUE(h.obtained);
     h.release.Set();
     WaitResult(holder);
+}
+
+struct POLL {
+    MUTEXSEM *lock;
+    std::atomic<int> got{-1};
+};
+
+// Whether another thread gets the lock at once (and gives it back).
+bool OtherThreadGetsIt(MUTEXSEM &lock)
+{
+    POLL poll;
+    poll.lock = &lock;
+    void *t = OSYS::CreateThread(
+        [](void *p) -> unsigned {
+            OSYS::InitThreadCrashHandler();
+            POLL *poll = static_cast<POLL *>(p);
+            bool got = poll->lock->Obtain(0);
+            if (got)
+                poll->lock->Release();
+            poll->got = got ? 1 : 0;
+            return 0;
+        },
+        &poll);
+    EXPECT_NE(nullptr, t);
+    EXPECT_TRUE(t && OSYS::WaitThread(t, -1));
+    return poll.got == 1;
+}
+
+struct CONTENDED {
+    MUTEXSEM lock;
+    long value = 0;
+    std::atomic<int> timeouts{0};
+};
+
+unsigned AddUnderLock(void *p)
+{
+    OSYS::InitThreadCrashHandler();
+    CONTENDED *c = static_cast<CONTENDED *>(p);
+    for (int i = 0; i < 20000; ++i) {
+        // Now and then a bounded wait, which may give up while another thread holds the lock.
+        if (i % 100 == 0 && !c->lock.Obtain(0)) {
+            ++c->timeouts;
+            continue;
+        }
+        if (i % 100 != 0)
+            c->lock.Obtain(-1);
+        c->lock.Obtain(-1); // re-entrant for its owner
+        long v = c->value;
+        c->value = v + 1;
+        c->lock.Release();
+        c->lock.Release();
+    }
+    return 0;
+}
+
+TEST(MUTEXSEM, SerialisesThreadsThatContend)
+{
+    CONTENDED c;
+    void *threads[4];
+    for (void *&t : threads) {
+        t = OSYS::CreateThread(AddUnderLock, &c);
+        ASSERT_NE(nullptr, t);
+    }
+    for (void *t : threads)
+        EXPECT_TRUE(OSYS::WaitThread(t, -1));
+    EXPECT_EQ(80000 - c.timeouts.load(), c.value);
+    EXPECT_TRUE(OtherThreadGetsIt(c.lock)); // free again for anyone
+}
+
+unsigned ReleaseForeign(void *p)
+{
+    OSYS::InitThreadCrashHandler();
+    static_cast<MUTEXSEM *>(p)->Release();
+    return 0;
+}
+
+TEST(MUTEXSEM, ReleaseByAThreadThatDoesNotOwnItAssertsAndKeepsTheLock)
+{
+    MUTEXSEM lock;
+    ASSERT_TRUE(lock.Obtain(0));
+    {
+        LOGCAPTURE log;
+        void *t = OSYS::CreateThread(ReleaseForeign, &lock);
+        ASSERT_NE(nullptr, t);
+        ASSERT_TRUE(OSYS::WaitThread(t, -1));
+        std::vector<std::string> conditions = log.Conditions();
+        ASSERT_EQ(1u, conditions.size());
+        EXPECT_EQ("ok", conditions[0]);
+        EXPECT_EQ(0u, log.InfoOf("ok").find("handle= "));
+    }
+    // Still ours: another thread cannot have it, and our release frees it.
+    EXPECT_FALSE(OtherThreadGetsIt(lock));
+    lock.Release();
+    EXPECT_TRUE(OtherThreadGetsIt(lock));
 }
 
 struct COUNTER {
