@@ -48,6 +48,9 @@ public:
     void Swap(STRING_SIZE_T pos1, STRING_SIZE_T pos2);
     // Sorts by Compare with flags (0x08 descending; the others are Compare's).  Not stable.
     void Sort(int flags);
+    // For a reader that knows how many elements follow: an array without elements gets a table of
+    // exactly slots entries (growth stays GrowBy); an array with elements is left as it is.
+    void FitEmpty(STRING_SIZE_T slots);
     // The array's lock (re-entrant for the holding thread); timeout in ms, -1 without limit.
     bool Lock(int timeout = -1);
     void Unlock();
@@ -332,6 +335,17 @@ template <class TYPE> void DYNARRAY<TYPE>::Sort(int flags)
     }
     SortThis = nullptr;
     section.Leave();
+}
+
+template <class TYPE> void DYNARRAY<TYPE>::FitEmpty(STRING_SIZE_T slots)
+{
+    HOLD hold(pLock);
+    if (ItemCount == 0 && slots > 0 && slots != MaxItems) {
+        free(ppItems);
+        ppItems = nullptr;
+        MaxItems = 0;
+        Reallocate(slots);
+    }
 }
 
 template <class TYPE> bool DYNARRAY<TYPE>::Lock(int timeout)

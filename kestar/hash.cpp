@@ -111,6 +111,11 @@ void AppendValue(STRING &out, const STRING &value)
     out.Append(value.Buffer, value.StrLen);
 }
 
+// Names and values read from the text form get buffers fitted to their content instead of
+// whole 96-byte blocks: a phone book holds hundreds of thousands of short names and values, and
+// the memory they take is most of the cost of reading it.  Copies keep the block size.
+const STRING_SIZE_T kFieldBlockSize = 16;
+
 // A value as read: base64 between "={{" and "}}" (flagged binary), otherwise strictly unescaped.
 // Never NULL: "name=" is an empty value, not a missing one.
 STRING ReadValue(const char *raw, size_t len)
@@ -123,7 +128,7 @@ STRING ReadValue(const char *raw, size_t len)
     } else if (std::memchr(raw, '\\', len)) {
         value = STRING::FromBytes(raw, static_cast<STRING_SIZE_T>(len)).Unescape(false);
     } else {
-        value = STRING::FromBytes(raw, static_cast<STRING_SIZE_T>(len));
+        value = STRING::FromBytes(raw, static_cast<STRING_SIZE_T>(len), kFieldBlockSize);
     }
     value.SetNotNull();
     value.CodePage = 1252;
@@ -193,6 +198,8 @@ void HASH::CopyFromLocked(const HASH &other)
     }
     size_t n = static_cast<size_t>(src.keys.NumItems());
     if (n > 0) {
+        keys.FitEmpty(static_cast<STRING_SIZE_T>(n));
+        values.FitEmpty(static_cast<STRING_SIZE_T>(n));
         std::vector<STRING> copies;
         copies.reserve(n);
         for (size_t i = 0; i < n; i++)
@@ -402,7 +409,7 @@ bool HASH::ParseText(const char *p, size_t len)
             Key = value;
             sawKey = true;
         } else {
-            names.push_back(STRING::FromBytes(line, static_cast<STRING_SIZE_T>(nameLen)));
+            names.push_back(STRING::FromBytes(line, static_cast<STRING_SIZE_T>(nameLen), kFieldBlockSize));
             vals.push_back(std::move(value));
         }
     }
@@ -433,6 +440,11 @@ bool HASH::ParseText(const char *p, size_t len)
     }
 
     bool wasEmpty = keys.NumItems() == 0;
+    if (wasEmpty) {
+        // Tables of the names read rather than of 64 slots each (they still grow by 64).
+        keys.FitEmpty(static_cast<STRING_SIZE_T>(count));
+        values.FitEmpty(static_cast<STRING_SIZE_T>(count));
+    }
     AppendMoved(keys, names.data(), count);
     AppendMoved(values, vals.data(), count);
     if (!wasEmpty)
@@ -450,6 +462,17 @@ size_t HASH::TextSizeBound()
     int n = keys.NumItems();
     for (int i = 0; i < n; i++)
         size += static_cast<size_t>(NameAt(i)->StrLen) + 2 + ValueSizeBound(*ValueAt(i));
+    return size;
+}
+
+size_t HASH::TextSizeHint()
+{
+    size_t size = Handle != 0 ? 20 : 0;
+    if (Key.Buffer)
+        size += 6 + static_cast<size_t>(Key.StrLen);
+    int n = keys.NumItems();
+    for (int i = 0; i < n; i++)
+        size += static_cast<size_t>(NameAt(i)->StrLen) + 2 + static_cast<size_t>(ValueAt(i)->StrLen);
     return size;
 }
 

@@ -85,6 +85,8 @@ private:
     void AppendText(STRING &out);
     // Upper bound of the bytes AppendText writes.
     size_t TextSizeBound();
+    // The bytes AppendText writes when no value needs an escape (the caller holds the lock).
+    size_t TextSizeHint();
     // Index where name is or would be inserted; *found tells which.  Caller holds the lock.
     int Search(const char *name, bool *found) const;
     // The value of name or null, under the record's lock.

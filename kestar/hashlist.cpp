@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "kestar/logit.h"
 #include "kestar/osysfile.h"
@@ -92,10 +93,33 @@ STRING HASHLIST::ToString()
     out.Flags |= STRINGFLAG_DYNABLOCK;
     out.SetNotNull();
     int n = NumItems();
+    // One buffer for the whole text where the plain lengths tell its size (values that need
+    // escapes are rare; the check below still grows the buffer for them): building a phone book's
+    // text by doubling would copy it several times over and touch twice the memory.
+    size_t hint = 0;
+    std::vector<size_t> sizes(static_cast<size_t>(n));
     for (int i = 0; i < n; i++) {
         HASH *record = ppItems[i];
         ScopeLock<STRINGARRAY> lock(record->keys);
-        size_t need = static_cast<size_t>(out.StrLen) + 32 + record->TextSizeBound();
+        sizes[static_cast<size_t>(i)] = record->TextSizeHint();
+        hint += 16 + sizes[static_cast<size_t>(i)];
+    }
+    hint += hint / 16;
+    if (hint > static_cast<size_t>(out.BufLen) && hint < 0x7FF00000u) {
+        // Make only allocates when the length passes the buffer: ask for one byte more than it holds.
+        out.BlockSize = static_cast<STRING_SIZE_T>(hint);
+        out.Make(out.BufLen);
+        out.Truncate(0);
+    }
+    for (int i = 0; i < n; i++) {
+        HASH *record = ppItems[i];
+        ScopeLock<STRINGARRAY> lock(record->keys);
+        // Escapes make a value at most four times as long (base64 less): only a record that might
+        // not fit is measured exactly.
+        size_t room = static_cast<size_t>(out.BufLen) - static_cast<size_t>(out.StrLen);
+        size_t need = 0;
+        if (room < 64 + 4 * (sizes[static_cast<size_t>(i)] + 16) || record->TextSizeHint() != sizes[static_cast<size_t>(i)])
+            need = static_cast<size_t>(out.StrLen) + 32 + record->TextSizeBound();
         if (need > static_cast<size_t>(out.BufLen) - 8) {
             // Grow to at least twice the size (the text's own block growth stops doubling at
             // 2 MiB steps), so a long list costs a few copies, not one per 2 MiB.
