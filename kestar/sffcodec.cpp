@@ -5,6 +5,7 @@
 // further documents glued on.
 #include "kestar/sffcodec.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "kestar/baseform.h"
@@ -95,7 +96,11 @@ public:
         Open = false;
         int copies = Fine ? 1 : 2;
         BASEFORM::AppendHeaders(Out, Width, Count * copies, Fine);
-        Out.reserve(Out.size() + Rows.size() * copies);
+        // Room for this page, at least doubling: an exact reserve per page would copy the whole
+        // image for every page of a long fax (the C library of Windows moves large blocks).
+        size_t need = Out.size() + Rows.size() * copies;
+        if (need > Out.capacity())
+            Out.reserve(std::max(need, Out.capacity() * 2));
         for (int r = Count - 1; r >= 0; r--) {
             const unsigned char *row = &Rows[(size_t)r * Stride];
             for (int c = 0; c < copies; c++)
