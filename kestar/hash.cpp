@@ -381,6 +381,13 @@ bool HASH::ParseText(const char *p, size_t len)
     bool sawKey = false;
     std::vector<STRING> names, vals;
     const char *end = p + len;
+    // Room for every line at once: growing the two vectors step by step would allocate and move
+    // each of them several times per record.
+    size_t lines = 1;
+    for (const char *q = p; (q = static_cast<const char *>(std::memchr(q, '\n', static_cast<size_t>(end - q)))); q++)
+        lines++;
+    names.reserve(lines);
+    vals.reserve(lines);
     while (p < end) {
         const char *nl = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
         const char *lineEnd = nl ? nl : end;
