@@ -125,7 +125,7 @@ double FloorSeconds(const char *keyword, const std::vector<int16_t> &samples, lo
             for (size_t i = 0; i < n; i++)
                 coded[i] = (uint8_t)((samples[i] >> 8) + 128);
             for (size_t i = 0; i < n; i++)
-                back[i] = (int16_t)((coded[i] - 128) << 8);
+                back[i] = (int16_t)((coded[i] - 128) * 256);
         } else if (std::strcmp(keyword, "ULAW") == 0) {
             for (size_t i = 0; i < n; i++)
                 coded[i] = TextbookUlaw(samples[i]);
