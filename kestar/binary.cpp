@@ -239,10 +239,15 @@ void BINARY::Terminate()
 
 void BINARY::Make(STRING_SIZE_T len, const void *data)
 {
+    Resize(len, data, true);
+}
+
+bool BINARY::Resize(STRING_SIZE_T len, const void *data, bool stopWhenOutOfMemory)
+{
     if (BlockSize <= 0)
         BlockSize = STRING_DEFAULT_BLOCKSIZE;
     if (len < 0)
-        return;
+        return true;
     const STRING_SIZE_T extra = TerminatorSize();
     const long long need = static_cast<long long>(len) + extra;
 
@@ -259,6 +264,10 @@ void BINARY::Make(STRING_SIZE_T len, const void *data)
         if (newsize <= INT32_MAX)
             buffer = PoolAlloc(static_cast<STRING_SIZE_T>(newsize));
         if (buffer == nullptr) {
+            if (!stopWhenOutOfMemory) {
+                LOGIT::Printf("BINARY::Resize no memory for %lld bytes\n", newsize);
+                return false;
+            }
             ORVAK_ASSERT_INFO(buffer, "BINARY::Make");
             LOGIT::OrderlyStop();
         }
@@ -304,7 +313,7 @@ void BINARY::Make(STRING_SIZE_T len, const void *data)
             memcpy(Buffer, data, static_cast<size_t>(len));
             StrLen = len;
             Terminate();
-            return;
+            return true;
         }
     } else if (data != nullptr) {
         ORVAK_ASSERT(this->BufLen>=(len+extra));
@@ -317,20 +326,31 @@ void BINARY::Make(STRING_SIZE_T len, const void *data)
     }
     StrLen = len;
     Terminate();
+    return true;
 }
 
 void BINARY::Append(const void *data, STRING_SIZE_T howmany)
 {
+    AppendBytes(data, howmany, true);
+}
+
+bool BINARY::TryAppend(const void *data, STRING_SIZE_T howmany)
+{
+    return AppendBytes(data, howmany, false);
+}
+
+bool BINARY::AppendBytes(const void *data, STRING_SIZE_T howmany, bool stopWhenOutOfMemory)
+{
     ORVAK_ASSERT(howmany>=0);
     if (howmany < 0)
-        return;
+        return false;
     const STRING_SIZE_T n = howmany;
     if (n > 0 && data == nullptr)
-        return;
+        return false;
     const STRING_SIZE_T oldLen = StrLen;
     if (static_cast<long long>(StrLen) + n > INT32_MAX - 16) {
         ORVAK_ASSERT_INFO(StrLen <= INT32_MAX - 16 - n, "BINARY::Append");
-        return;
+        return false;
     }
     if (Buffer != nullptr && StrLen + n < BufLen - 8) {
         StrLen += n;
@@ -339,7 +359,8 @@ void BINARY::Append(const void *data, STRING_SIZE_T howmany)
         long long offset = -1;
         if (Inside(data, Buffer, BufLen))
             offset = static_cast<const char *>(data) - Buffer;
-        Make(StrLen + n);
+        if (!Resize(StrLen + n, nullptr, stopWhenOutOfMemory))
+            return false;
         if (offset >= 0)
             data = Buffer + offset;
     }
@@ -348,6 +369,7 @@ void BINARY::Append(const void *data, STRING_SIZE_T howmany)
     else if (n > 0)
         memmove(Buffer + oldLen, data, static_cast<size_t>(n));
     Terminate();
+    return true;
 }
 
 void BINARY::AppendBinary(const BINARY &other)

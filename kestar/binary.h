@@ -43,6 +43,10 @@ public:
     void Make(STRING_SIZE_T len, const void *data = nullptr);
     // Appends n bytes (n >= 0; data may point into this buffer).
     void Append(const void *data, STRING_SIZE_T n);
+    // The same for code that must never end its process (the port monitor inside the spooler):
+    // when the memory cannot be had, false with the content unchanged instead of the stop.  Also
+    // false for a negative n, null data or a length past the 32-bit limit.
+    bool TryAppend(const void *data, STRING_SIZE_T n);
     void AppendBinary(const BINARY &other);
 
     // Shortens to newlength bytes (never lengthens).
@@ -107,6 +111,12 @@ protected:
     void Terminate();
     // A reference to the scratch byte handed out for a bad index.
     static char &Scratch();
+
+private:
+    // Make and Append; without stopWhenOutOfMemory a failed allocation returns false and leaves
+    // the content as it was, otherwise it stops the program.
+    bool Resize(STRING_SIZE_T len, const void *data, bool stopWhenOutOfMemory);
+    bool AppendBytes(const void *data, STRING_SIZE_T n, bool stopWhenOutOfMemory);
 };
 
 #endif

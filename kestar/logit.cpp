@@ -673,6 +673,11 @@ bool IsNoAssert()
     return g.noAssert.load();
 }
 
+void SetNoAssert(bool on)
+{
+    g.noAssert.store(on);
+}
+
 int GetCrashDumpLevel()
 {
     return g.crashDumpLevel.load();

@@ -59,8 +59,10 @@ void GetFileName(char *buffer, int size);
 // The level and category mask of PrintfLevel ("/LOG:n", "/D:n" OR into it).
 int GetLogitLevel();
 void SetLogitLevel(int level);
-// The no-assert state that each "/NOASSERT" flips.
+// The no-assert state that each "/NOASSERT" flips; set outright by code that must never put a
+// box up (a library inside the print spooler).
 bool IsNoAssert();
+void SetNoAssert(bool on);
 // The crash-dump level of "/CRASHDUMP[:n]" (0 = off) and "/LOGITHARD" (at least 2); the
 // application frame reads it when it arms its crash handler.
 int GetCrashDumpLevel();

@@ -155,6 +155,28 @@ TEST(BINARY, AppendToNullGivesABufferAndKeepsZeroBytes)
     EXPECT_EQ(std::string("a\0b", 3), TextOf(b));
 }
 
+TEST(BINARY, TryAppendAppendsOrReportsFalseWithTheContentUnchanged)
+{
+    LOGCAPTURE log;
+    BINARY b;
+    EXPECT_TRUE(b.TryAppend("", 0));
+    ASSERT_NE(nullptr, b.Buffer);
+    std::string expect;
+    for (int i = 0; i < 200; i++) {
+        std::string piece(static_cast<size_t>(i % 37), static_cast<char>(i));
+        ASSERT_TRUE(b.TryAppend(piece.data(), static_cast<STRING_SIZE_T>(piece.size())));
+        expect += piece;
+    }
+    EXPECT_TRUE(b.TryAppend(b.Buffer + 1, 5)); // its own content while growing
+    expect += expect.substr(1, 5);
+    EXPECT_EQ(expect, TextOf(b));
+
+    EXPECT_FALSE(b.TryAppend("x", -1));
+    EXPECT_FALSE(b.TryAppend(nullptr, 4));
+    EXPECT_FALSE(b.TryAppend("x", INT32_MAX - 8)) << "past the 32-bit length";
+    EXPECT_EQ(expect, TextOf(b));
+}
+
 TEST(BINARY, DeleteAndTruncate)
 {
     struct CASE {

@@ -32,6 +32,8 @@ public:
     // were when the button was pressed.
     std::string Title() const;
     std::string Text() const;
+    // The dialog's owner window (HWND) when the button was pressed; null for none.
+    void *Owner() const;
 
 private:
     static unsigned long __stdcall Run(void *self);
@@ -42,6 +44,7 @@ private:
     unsigned long ownerThreadId;
     std::string titlePart;
     void *thread;     // owned: the watcher thread
+    void *owner;      // borrowed: the pressed dialog's owner window, written like title
     void *stopEvent;  // owned: set by the destructor
     void *doneEvent;  // owned: set by the watcher after the press
     // Written by the watcher thread before it sets doneEvent; read after.

@@ -64,7 +64,7 @@ std::string DialogStaticText(void *dialog)
 
 DIALOGWATCHER::DIALOGWATCHER(int buttonId, int timeoutMs, unsigned long ownerThreadId, const char *titlePart)
     : buttonId(buttonId), timeoutMs(timeoutMs), ownerThreadId(ownerThreadId), titlePart(titlePart ? titlePart : ""),
-      thread(nullptr), stopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      thread(nullptr), owner(nullptr), stopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
       doneEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)), pressed(false)
 {
     thread = CreateThread(nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(&DIALOGWATCHER::Run), this, 0, nullptr);
@@ -98,6 +98,7 @@ void DIALOGWATCHER::Watch()
             char buffer[512];
             GetWindowTextA(s.found, buffer, sizeof(buffer));
             title = buffer;
+            owner = GetWindow(s.found, GW_OWNER);
             text.clear();
             EnumChildWindows(s.found, CollectStatic, reinterpret_cast<LPARAM>(&text));
             PostMessageA(s.found, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
@@ -128,4 +129,9 @@ std::string DIALOGWATCHER::Title() const
 std::string DIALOGWATCHER::Text() const
 {
     return pressed ? text : std::string();
+}
+
+void *DIALOGWATCHER::Owner() const
+{
+    return pressed ? owner : nullptr;
 }
