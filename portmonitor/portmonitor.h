@@ -21,8 +21,10 @@
 
 #if defined(PLX_PORTMONITOR_ANSI)
 typedef char PMCHAR;
+#define PMTEXT(text) text
 #else
 typedef wchar_t PMCHAR;
+#define PMTEXT(text) L##text
 #endif
 
 // The 9x spooler's operation record: 13 entries, the NT record's without AddPortEx and the Xcv
@@ -83,7 +85,9 @@ public:
     static BOOL WINAPI WritePort(HANDLE port, LPBYTE bytes, DWORD count, LPDWORD written);
     // Nothing to read: TRUE, arguments untouched.
     static BOOL WINAPI ReadPort(HANDLE port, LPBYTE buffer, DWORD size, LPDWORD read);
-    // Ends the job: reports it sent to the printer and closes the printer handle.
+    // Ends the job: turns it into the fax file for the client (FAXWRITER, which shows a box when
+    // it cannot), reports it sent to the printer and closes the printer handle.  TRUE unless the
+    // handle is null.
     static BOOL WINAPI EndDocPort(HANDLE port);
     // Frees the FAXPORT, closing a printer handle that an unfinished job left.
     static BOOL WINAPI ClosePort(HANDLE port);

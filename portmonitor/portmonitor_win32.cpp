@@ -9,9 +9,9 @@
 #include "kestar/critsect.h"
 #include "kestar/logit.h"
 #include "portmonitor/faxport.h"
+#include "portmonitor/faxwriter.h"
 
 #if defined(PLX_PORTMONITOR_ANSI)
-#define PMTEXT(text) text
 #define PM_MessageBox MessageBoxA
 #define PM_OpenPrinter OpenPrinterA
 #define PM_SetJob SetJobA
@@ -20,7 +20,6 @@
 typedef PORT_INFO_1A PM_PORT_INFO_1;
 typedef PORT_INFO_2A PM_PORT_INFO_2;
 #else
-#define PMTEXT(text) L##text
 #define PM_MessageBox MessageBoxW
 #define PM_OpenPrinter OpenPrinterW
 #define PM_SetJob SetJobW
@@ -244,6 +243,8 @@ BOOL WINAPI PORTMONITOR::EndDocPort(HANDLE handle)
     FAXPORT *port = static_cast<FAXPORT *>(handle);
     if (port == nullptr)
         return FALSE;
+    FAXWRITER::WriteJob(*port);
+    // Whether or not a file was written, the job counts as sent.
     if (port->PrinterHandle != nullptr) {
         if (!PM_SetJob(static_cast<HANDLE>(port->PrinterHandle), port->JobId, 0, nullptr,
                        JOB_CONTROL_SENT_TO_PRINTER))

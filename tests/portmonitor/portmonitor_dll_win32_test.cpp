@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "standins/spooler/monitorhost.h"
+#include "tests/portmonitor/dropfolder_support.h"
 #include "tests/support/dialog_watcher_support.h"
 
 namespace {
@@ -66,6 +67,7 @@ protected:
     }
     MONITORHOST host;
     size_t cs = 1;
+    DROPFOLDER drop; // the files of the jobs land in a scratch folder
 };
 
 std::string CaseName(const testing::TestParamInfo<LIBRARYCASE> &info)
@@ -175,14 +177,14 @@ TEST_P(PORTMONITOR_DLL, JobsRunInTheSpoolersOrder)
     EXPECT_TRUE(host.ReadPort(port, buffer, sizeof(buffer), &read));
     EXPECT_EQ(read, 1234u) << "ReadPort leaves the caller's count";
 
-    std::string job(5000, '\0');
-    for (size_t i = 0; i < job.size(); ++i)
-        job[i] = static_cast<char>(i * 31);
+    // A valid job: one blank page.  Its bytes between the records do not matter.
+    std::string job = "[BEGINDOC][BEGINPAGE]" + std::string(5000, 'x') + "[LINES 4][ENDPAGE]";
     // Two jobs on one port, on a printer that exists and on one that does not, in pieces of
     // several sizes.
     EXPECT_TRUE(host.PrintJob(port, kPrinter, 1, job, 1000));
     EXPECT_TRUE(host.PrintJob(port, kNoPrinter, 2, job, 7));
-    EXPECT_TRUE(host.PrintJob(port, kPrinter, 3, "", 1)) << "an empty job";
+    EXPECT_TRUE(host.PrintJob(port, kPrinter, 3, "[BEGINDOC]", 1)) << "a job without pages";
+    EXPECT_EQ(drop.Files().size(), 3u);
 
     // A job that never ends: ClosePort still succeeds (and closes its printer, which the unit
     // tests see).
@@ -210,9 +212,15 @@ TEST_P(PORTMONITOR_DLL, JobPastTheSizeLimitIsRefused)
     EXPECT_EQ(written, 0u);
     VirtualFree(huge, 0, MEM_RELEASE);
     EXPECT_FALSE(host.WritePort(port, "more", 4, &written)) << "the rest of the job is refused too";
-    EXPECT_TRUE(host.EndDocPort(port));
+    {
+        DIALOGWATCHER watcher(IDOK, 20000, GetCurrentThreadId(), "ParlomatixFax Port Monitor");
+        EXPECT_TRUE(host.EndDocPort(port));
+        EXPECT_EQ(watcher.Text(), "File Write Error");
+    }
+    EXPECT_TRUE(drop.Files("*").empty());
 
-    EXPECT_TRUE(host.PrintJob(port, kNoPrinter, 2, "the next job is fine", 4));
+    EXPECT_TRUE(host.PrintJob(port, kNoPrinter, 2, "[BEGINDOC] the next job is fine", 4));
+    EXPECT_EQ(drop.Files().size(), 1u);
     EXPECT_TRUE(host.ClosePort(port));
 }
 

@@ -8,6 +8,8 @@
 #include "kestar/logit.h"
 #include "portmonitor/faxport.h"
 #include "portmonitor/portmonitor.h"
+#include "tests/portmonitor/dropfolder_support.h"
+#include "tests/support/dialog_watcher_support.h"
 
 #if defined(PLX_PORTMONITOR_ANSI)
 #define PORTMONITOR_UNIT PORTMONITOR_9X_UNIT
@@ -40,6 +42,16 @@ BOOL Write(HANDLE port, const std::string &bytes, DWORD *written)
                                   static_cast<DWORD>(bytes.size()), written);
 }
 
+// Ends the job; a box that comes up is pressed and its text returned ("" for none).
+std::string EndDoc(HANDLE port, BOOL *result = nullptr)
+{
+    DIALOGWATCHER watcher(IDOK, 20000, GetCurrentThreadId(), "ParlomatixFax Port Monitor");
+    BOOL ok = PORTMONITOR::EndDocPort(port);
+    if (result)
+        *result = ok;
+    return watcher.Pressed() ? watcher.Text() : std::string();
+}
+
 // A handle that was closed no longer closes.  Nothing opens a printer in between, so the slot
 // cannot have been given out again.
 bool IsClosed(void *printer)
@@ -62,6 +74,7 @@ protected:
         FAXPORT::SetJobLimit(FAXPORT::kDefaultJobLimit);
     }
     HANDLE port = nullptr;
+    DROPFOLDER drop; // the files of valid jobs land in a scratch folder
 };
 
 } // namespace
@@ -80,7 +93,10 @@ TEST_F(PORTMONITOR_UNIT, EachJobStartsFromAnEmptyBuffer)
     ASSERT_TRUE(Write(port, "[BEGINDOC]first", &written));
     ASSERT_TRUE(Write(port, std::string("\0job", 4), &written));
     EXPECT_EQ(written, 4u);
-    ASSERT_TRUE(PORTMONITOR::EndDocPort(port));
+    BOOL ended = FALSE;
+    EXPECT_EQ(EndDoc(port, &ended), "") << "a valid job without pages";
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(drop.Files().size(), 1u);
     EXPECT_EQ(Bytes(port), std::string("[BEGINDOC]first\0job", 19)) << "kept until the next job";
 
     ASSERT_TRUE(PORTMONITOR::StartDocPort(port, kNoPrinter, 12, 1, nullptr));
@@ -92,20 +108,29 @@ TEST_F(PORTMONITOR_UNIT, EachJobStartsFromAnEmptyBuffer)
 
 TEST_F(PORTMONITOR_UNIT, PrinterHandleLivesForOneJob)
 {
-    // A job on a printer that exists holds its handle until EndDocPort closes it.
-    ASSERT_TRUE(PORTMONITOR::StartDocPort(port, kPrinter, 1, 1, nullptr));
-    void *first = PrinterOf(port);
-    ASSERT_NE(first, nullptr) << "Wine should list the CUPS queue PlxPdf (tools/cups.sh)";
-    ASSERT_TRUE(PORTMONITOR::EndDocPort(port));
-    EXPECT_EQ(PrinterOf(port), nullptr);
-    EXPECT_TRUE(IsClosed(first));
+    // A job on a printer that exists holds its handle until EndDocPort closes it, whether the
+    // job makes a file or not.
+    DWORD written = 0;
+    for (const char *job : {"[BEGINDOC]", "not a fax"}) {
+        SCOPED_TRACE(job);
+        ASSERT_TRUE(PORTMONITOR::StartDocPort(port, kPrinter, 1, 1, nullptr));
+        void *first = PrinterOf(port);
+        ASSERT_NE(first, nullptr) << "Wine should list the CUPS queue PlxPdf (tools/cups.sh)";
+        ASSERT_TRUE(Write(port, job, &written));
+        BOOL ended = FALSE;
+        EndDoc(port, &ended);
+        EXPECT_TRUE(ended);
+        EXPECT_EQ(PrinterOf(port), nullptr);
+        EXPECT_TRUE(IsClosed(first));
+    }
 
     // A printer that does not exist: no handle, the job goes on.
     ASSERT_TRUE(PORTMONITOR::StartDocPort(port, kNoPrinter, 2, 1, nullptr));
     EXPECT_EQ(PrinterOf(port), nullptr);
-    DWORD written = 0;
     EXPECT_TRUE(Write(port, "data", &written));
-    EXPECT_TRUE(PORTMONITOR::EndDocPort(port));
+    BOOL ended = FALSE;
+    EXPECT_EQ(EndDoc(port, &ended), "No valid ParlomatixFax printer data!");
+    EXPECT_TRUE(ended);
 }
 
 TEST_F(PORTMONITOR_UNIT, HandleOfAJobThatNeverEndedIsClosedByTheNextJob)
@@ -147,7 +172,10 @@ TEST_F(PORTMONITOR_UNIT, WritePastTheLimitFailsAndSpoilsTheJob)
     EXPECT_TRUE(static_cast<FAXPORT *>(port)->IsRefused());
     EXPECT_FALSE(Write(port, "c", &written)) << "the rest of a refused job is refused too";
     EXPECT_EQ(written, 0u);
-    EXPECT_TRUE(PORTMONITOR::EndDocPort(port));
+    BOOL ended = FALSE;
+    EXPECT_EQ(EndDoc(port, &ended), "File Write Error");
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(drop.Files("*").empty()) << "a refused job writes no file";
 
     ASSERT_TRUE(PORTMONITOR::StartDocPort(port, kNoPrinter, 4, 1, nullptr));
     EXPECT_FALSE(static_cast<FAXPORT *>(port)->IsRefused());
