@@ -18,8 +18,9 @@ if [[ -z ${PLX_IN_XVFB:-} ]]; then
   for f in "$top"/tests/bench/*_bench.cpp; do
     [[ $f == *_win32_bench.cpp ]] || targets+=("$(basename "$f" .cpp)")
   done
-  cmake --build "$dir" -j"${JOBS:-$(nproc)}" --target "${targets[@]}" | grep -v '^\[' || true
-  [[ ${PIPESTATUS[0]} == 0 ]] || { echo "build of the native benchmarks failed" >&2; exit 1; }
+  if ! cmake --build "$dir" -j"${JOBS:-$(nproc)}" --target "${targets[@]}" | { grep -v '^\[' || true; }; then
+    echo "build of the native benchmarks failed" >&2; exit 1
+  fi
   export PLX_IN_XVFB=1
   exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$root" "$@"
 fi

@@ -13,8 +13,9 @@ if [[ ! -f $dir/build.ninja ]]; then
     -DPLX_FUZZ=ON >/dev/null
 fi
 echo "== building fuzz targets"
-cmake --build "$dir" -j"${JOBS:-$(nproc)}" | grep -v '^\[' || true
-[[ ${PIPESTATUS[0]} == 0 ]] || { echo "build of the fuzz targets failed" >&2; exit 1; }
+if ! cmake --build "$dir" -j"${JOBS:-$(nproc)}" | { grep -v '^\[' || true; }; then
+  echo "build of the fuzz targets failed" >&2; exit 1
+fi
 mkdir -p "$dir/artifacts"
 rc=0
 for bin in "$dir"/bin/*_fuzz; do
