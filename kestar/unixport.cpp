@@ -9,7 +9,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <vector>
 
 namespace UNIXPORT {
 
@@ -81,6 +84,111 @@ bool MakeTempName(char *templ)
     }
     errno = EEXIST;
     return false;
+}
+
+} // namespace UNIXPORT
+
+// ---- Bounded texts ------------------------------------------------------------------------------
+
+namespace UNIXPORT {
+
+int StrCopy(char *destination, size_t size, const char *source)
+{
+    if (destination == nullptr || size == 0)
+        return -1;
+    if (source == nullptr)
+        source = "";
+    size_t len = std::strlen(source);
+    if (len < size) {
+        std::memcpy(destination, source, len + 1);
+        return static_cast<int>(len);
+    }
+    std::memcpy(destination, source, size - 1);
+    destination[size - 1] = 0;
+    return -1;
+}
+
+int StrCat(char *destination, size_t size, const char *text)
+{
+    if (destination == nullptr || size == 0)
+        return -1;
+    const void *end = std::memchr(destination, 0, size);
+    if (end == nullptr)
+        return -1;
+    size_t used = static_cast<const char *>(end) - destination;
+    int n = StrCopy(destination + used, size - used, text);
+    return n < 0 ? -1 : static_cast<int>(used) + n;
+}
+
+int VFormat(char *destination, size_t size, const char *format, va_list arguments)
+{
+    if (format == nullptr)
+        format = "";
+    if (std::strcmp(format, "%s") == 0) {
+        const char *text = va_arg(arguments, const char *);
+        if (text == nullptr)
+            text = "(null)";
+        int len = static_cast<int>(std::strlen(text));
+        StrCopy(destination, size, text);
+        return len;
+    }
+    if (destination == nullptr)
+        size = 0;
+    // The C99 formatter everywhere: the msvcrt one neither terminates a cut text nor reports the
+    // length needed.
+#if defined(__MINGW32__)
+    int n = __mingw_vsnprintf(destination, size, format, arguments);
+#else
+    int n = std::vsnprintf(destination, size, format, arguments);
+#endif
+    if (size > 0) {
+        if (n < 0)
+            destination[0] = 0;
+        else
+            destination[size - 1 < static_cast<size_t>(n) ? size - 1 : n] = 0;
+    }
+    return n;
+}
+
+int Format(char *destination, size_t size, const char *format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    int n = VFormat(destination, size, format, arguments);
+    va_end(arguments);
+    return n;
+}
+
+int FormatWide(wchar_t *destination, size_t size, const wchar_t *format, ...)
+{
+    if (destination == nullptr)
+        size = 0;
+    if (size > 0)
+        destination[0] = 0;
+    if (format == nullptr)
+        return 0;
+    // vswprintf reports only failure when the text does not fit, so the full text is formatted
+    // into a buffer that grows until it does; that also yields the length it needs.
+    std::vector<wchar_t> full(size > 256 ? size + 1 : 256);
+    int n = -1;
+    while (full.size() <= (1u << 24)) {
+        va_list again;
+        va_start(again, format);
+        n = std::vswprintf(full.data(), full.size(), format, again);
+        va_end(again);
+        if (n >= 0 && static_cast<size_t>(n) < full.size() - 1)
+            break;
+        n = -1;
+        full.resize(full.size() * 4);
+    }
+    if (n < 0)
+        return -1;
+    if (size > 0) {
+        size_t keep = static_cast<size_t>(n) < size ? n : size - 1;
+        std::wmemcpy(destination, full.data(), keep);
+        destination[keep] = 0;
+    }
+    return n;
 }
 
 } // namespace UNIXPORT
