@@ -523,7 +523,10 @@ int HandleSwitch(const char *text)
         int level = 2;
         if (value && value[0])
             level = static_cast<int>(std::strtol(value, nullptr, 10));
-        g.crashDumpLevel.store(level);
+        // The switch only raises: "/LOGITHARD" or an earlier switch may have asked for more.
+        int was = g.crashDumpLevel.load();
+        while (level > was && !g.crashDumpLevel.compare_exchange_weak(was, level)) {
+        }
         return 1;
     }
     return 0;

@@ -460,10 +460,13 @@ TEST(LOGIT, NoAssertTogglesAndCrashDumpLevelIsKept)
     EXPECT_EQ(before, LOGIT::IsNoAssert());
 
     int dumpLevel = LOGIT::GetCrashDumpLevel();
+    LOGIT::SetCrashDumpLevel(0);
+    // The switch raises the level and never lowers it.
     struct CASE {
         const char *text;
         int level;
-    } cases[] = {{"/CRASHDUMP", 2}, {"/CRASHDUMP:3", 3}, {"-crashdump:1", 1}, {"/CRASHDUMP:", 2}};
+    } cases[] = {{"-crashdump:1", 1}, {"/CRASHDUMP:", 2}, {"/CRASHDUMP", 2}, {"/CRASHDUMP:3", 3},
+                 {"-crashdump:1", 3}, {"/CRASHDUMP", 3}, {"/CRASHDUMP:0", 3}, {"/CRASHDUMP:4", 4}};
     for (const CASE &c : cases) {
         EXPECT_EQ(1, LOGIT::HandleSwitch(c.text)) << c.text;
         EXPECT_EQ(c.level, LOGIT::GetCrashDumpLevel()) << c.text;
