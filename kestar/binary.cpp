@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "kestar/critsect.h"
+#include "kestar/filename.h"
 #include "kestar/logit.h"
 #include "kestar/osysfile.h"
 #include "kestar/string.h"
@@ -674,7 +675,8 @@ bool BINARY::Load(const char *path, const char *mode)
     const long long size = OSYSFILE::Size(path);
     LOGIT::Printf("BINARY::Load %s (%d bytes)\n", name ? name : "", static_cast<int>(size > INT_MAX ? INT_MAX : size));
     char error[256];
-    FILE *f = OSYSFILE::Open(path, mode);
+    // Readers deny writers: a file is never read half-written by another process.
+    FILE *f = path && mode ? FILENAME::fsopen(path, mode) : OSYSFILE::Open(path, mode);
     if (f == nullptr) {
         OSYSFILE::LastErrorText(error, sizeof(error));
         LOGIT::Printf("BINARY::Load returns %p, %d bytes, %s\n", static_cast<void *>(f), StrLen, error);
@@ -733,7 +735,8 @@ bool BINARY::Save(const char *path, const char *mode) const
     const char *name = STR::SafeText(path, "BINARY::Save");
     LOGIT::Printf("BINARY::Save %s\n", name ? name : "");
     char error[256];
-    FILE *f = OSYSFILE::Open(path, mode);
+    // Writers deny everybody else until the file is complete.
+    FILE *f = path && mode ? FILENAME::fsopen(path, mode) : OSYSFILE::Open(path, mode);
     if (f == nullptr) {
         OSYSFILE::LastErrorText(error, sizeof(error));
         LOGIT::Printf("BINARY::Save returns %p, %d bytes, %s\n", static_cast<void *>(f), -1, error);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "kestar/filename.h"
 #include "kestar/logit.h"
 #include "kestar/osysfile.h"
 
@@ -85,7 +86,8 @@ int STRINGARRAY::Load(const char *path, int unescape)
     const char *name = STR::SafeText(path, "STRINGARRAY::Load");
     LOGIT::Printf("STRINGARRAY::Load %s (%ld bytes)\n", name ? name : "", static_cast<long>(OSYSFILE::Size(path)));
     char error[256];
-    FILE *f = OSYSFILE::Open(path, "r");
+    // Readers deny writers: a list is never read while another process writes it.
+    FILE *f = path ? FILENAME::fsopen(path, "r") : OSYSFILE::Open(path, "r");
     if (f == nullptr) {
         OSYSFILE::LastErrorText(error, sizeof(error));
         LOGIT::Printf("STRINGARRAY::Load returns %d, %s\n", 0, error);

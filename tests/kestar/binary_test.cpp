@@ -5,10 +5,12 @@
 
 #include "tests/support/bytes_support.h"
 #include "tests/support/logcapture_support.h"
+#include "tests/support/stopchild_support.h"
 #include "tests/support/tempfolder_support.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -502,5 +504,52 @@ TEST(BINARY, SaveReportsAWriteThatFailsAfterTheOpen)
     BINARY small;
     small.Make(1, "z");
     EXPECT_FALSE(small.Save("/dev/full")) << "the failure shows only at the flush";
+}
+#endif
+
+#if defined(_WIN32)
+TEST(BINARY, LoadDeniesWritersAndSaveDeniesEveryone)
+{
+    // Another opener (the runtime's fopen shares everything) holds the file: a reader that
+    // denies writers cannot open it while it is open for writing, and a writer that denies
+    // everyone cannot open it while anybody has it open.
+    TEMPFOLDER folder;
+    const std::string path = folder.File("shared.bin");
+    BINARY abc;
+    abc.Make(3, "abc");
+    ASSERT_TRUE(abc.Save(path.c_str()));
+    struct CASE {
+        const char *otherMode;
+        bool loads, saves;
+    } cases[] = {{"ab", false, false}, {"rb", true, false}};
+    for (const CASE &c : cases) {
+        FILE *other = std::fopen(path.c_str(), c.otherMode);
+        ASSERT_NE(other, nullptr) << c.otherMode;
+        BINARY b;
+        EXPECT_EQ(c.loads, b.Load(path.c_str())) << c.otherMode;
+        BINARY xyz;
+        xyz.Make(3, "xyz");
+        EXPECT_EQ(c.saves, xyz.Save(path.c_str())) << c.otherMode;
+        std::fclose(other);
+    }
+    BINARY back;
+    ASSERT_TRUE(back.Load(path.c_str()));
+    EXPECT_EQ(TextOf(back), "abc");
+}
+#endif
+
+#if GTEST_HAS_DEATH_TEST
+TEST(BINARY, GrowthPastTheLargestBufferStopsTheProgram)
+{
+    // No buffer above 2 GiB can exist: the program stops in order instead of writing anywhere.
+    STOPCHILDFOLDER scratch;
+    BINARY b;
+    EXPECT_EXIT(
+        {
+            STOPCHILDFOLDER::InChild();
+            b.Make(0x7FFFFFF0);
+        },
+        ::testing::ExitedWithCode(42), "Condition: buffer.*Info: BINARY::Make");
+    EXPECT_EQ(b.StrLen, 0);
 }
 #endif

@@ -4,11 +4,13 @@
 
 #include "tests/support/bytes_support.h"
 #include "tests/support/logcapture_support.h"
+#include "tests/support/stopchild_support.h"
 #include "tests/support/tempfolder_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <utility>
@@ -268,12 +270,17 @@ TEST(HASH, SortKeysIsStableAndKeyLessFoldsCase)
     }
 }
 
+#if GTEST_HAS_DEATH_TEST
 TEST(HASH, GetOfMissingNameStopsTheProgram)
 {
+    STOPCHILDFOLDER scratch;
     HASH h;
     h["present"] = "1";
-    EXPECT_EXIT(h.Get("absent"), testing::ExitedWithCode(42), "");
+    EXPECT_EXIT((STOPCHILDFOLDER::InChild(), h.Get("absent")), testing::ExitedWithCode(42),
+                "Condition: rcidx!=-1.*Info: absent");
+    EXPECT_EQ(TextOf(h.Get("present")), "1");
 }
+#endif
 
 TEST(HASH, SaveWritesCrLfAndLoadReplacesRecord)
 {
@@ -350,3 +357,21 @@ TEST(HASH, TextIsTakenWholeWhileAnotherThreadAddsNames)
 }
 
 } // namespace
+
+#if defined(_WIN32)
+TEST(HASH, LoadDeniesWriters)
+{
+    TEMPFOLDER dir;
+    const std::string file = dir.File("record.ini");
+    HASH h;
+    h["Name"] = "value";
+    ASSERT_EQ(h.Save(file.c_str()), 1);
+    FILE *writer = std::fopen(file.c_str(), "ab");
+    ASSERT_NE(writer, nullptr);
+    HASH loaded;
+    EXPECT_EQ(loaded.Load(file.c_str()), 0);
+    std::fclose(writer);
+    EXPECT_EQ(loaded.Load(file.c_str()), 1);
+    EXPECT_EQ(TextOf(loaded.Get("Name")), "value");
+}
+#endif

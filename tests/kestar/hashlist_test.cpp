@@ -328,3 +328,20 @@ TEST(HASHLIST, TextIsTakenWholeWhileAnotherThreadAddsRecords)
 }
 
 } // namespace
+
+#if defined(_WIN32)
+TEST(HASHLIST, LoadDeniesWriters)
+{
+    HASHLIST list;
+    list.AddItem(Record(0, {{"a", "1"}}));
+    TEMPFOLDER dir;
+    const std::string file = dir.File("list.ini");
+    ASSERT_EQ(list.Save(file.c_str()), 1);
+    FILE *writer = std::fopen(file.c_str(), "ab");
+    ASSERT_NE(writer, nullptr);
+    HASHLIST loaded;
+    EXPECT_EQ(loaded.Load(file.c_str()), 0);
+    std::fclose(writer);
+    EXPECT_EQ(loaded.Load(file.c_str()), 1);
+}
+#endif

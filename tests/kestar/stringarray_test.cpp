@@ -171,3 +171,20 @@ TEST(WSTRINGARRAY, SplitAndSort)
     WSTRINGARRAY none(static_cast<const char16_t *>(nullptr), u",");
     EXPECT_EQ(0, none.NumItems());
 }
+
+#if defined(_WIN32)
+TEST(STRINGARRAY, LoadDeniesWriters)
+{
+    // While another process writes the list, it is not read half-written; readers alone share.
+    TEMPFOLDER folder;
+    const std::string path = folder.File("list.txt");
+    WriteFile(path, "one\ntwo\n");
+    for (const char *otherMode : {"ab", "rb"}) {
+        FILE *other = std::fopen(path.c_str(), otherMode);
+        ASSERT_NE(other, nullptr) << otherMode;
+        STRINGARRAY a;
+        EXPECT_EQ(std::string(otherMode) == "rb" ? 2 : 0, a.Load(path.c_str())) << otherMode;
+        std::fclose(other);
+    }
+}
+#endif
