@@ -2,8 +2,7 @@
 // page is 1252, no key types an OEM character, and toggle switches go nowhere.
 #include "kestar/keyboard.h"
 
-#include <chrono>
-
+#include "kestar/baseio.h"
 #include "kestar/unicode.h"
 
 namespace {
@@ -13,12 +12,7 @@ public:
     bool IsKeyDown(int) override { return false; }
     bool IsKeyToggled(int) override { return false; }
     bool IsRightCtrlDown() override { return false; }
-    unsigned int GetTimeMs() override
-    {
-        return (unsigned int)std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    }
+    unsigned int GetTimeMs() override { return (unsigned int)BASEIO::GetTimeMs(); }
     int GetKeyboardCodePage() override { return 1252; }
     unsigned int OemKeyScan(unsigned char) override { return 0xFFFFFFFFu; }
     unsigned char OemToAnsi(unsigned char oemchar) override

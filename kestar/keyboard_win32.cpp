@@ -6,6 +6,9 @@
 
 #include "kestar/keyboard.h"
 
+#include "kestar/baseio.h"
+#include "kestar/osysinfo.h"
+
 namespace {
 
 class WIN32KEYBOARDHOST : public KEYBOARDHOST {
@@ -15,7 +18,8 @@ public:
     // GetKeyState reports both Ctrl keys as VK_CONTROL; the right one is told apart only by the
     // asynchronous state.
     bool IsRightCtrlDown() override { return (::GetAsyncKeyState(VK_RCONTROL) & 0x8000) != 0; }
-    unsigned int GetTimeMs() override { return (unsigned int)::GetTickCount(); }
+    // The system's millisecond clock, which the frame starts with the program.
+    unsigned int GetTimeMs() override { return (unsigned int)BASEIO::GetTimeMs(); }
     int GetKeyboardCodePage() override
     {
         LANGID lang = LOWORD((UINT_PTR)::GetKeyboardLayout(0));
@@ -39,11 +43,7 @@ public:
             return 0;
         return ::MultiByteToWideChar((UINT)cp, 0, bytes, count, reinterpret_cast<LPWSTR>(out), outmax);
     }
-    int GetOsId() override
-    {
-        // The high bit of the version marks the old (non-NT) family.
-        return (::GetVersion() & 0x80000000u) ? 0 : 1;
-    }
+    int GetOsId() override { return OSYS::GetOsVersionId(); }
     void SetKeyToggled(int vk, bool on) override
     {
         BYTE state[256];

@@ -132,6 +132,9 @@ int ProgramEntry(void *instance, APPMAIN pfnAppMain);
 int Run(int count, char **entries, APPMAIN pfnAppMain);
 // The program module handed to the program entry (HINSTANCE), null before.
 void *GetInstance();
+// The log's debug hot keys (LOGIT::HandleDebugHotKeys) for the class library's window
+// procedures, which call it after every message; 1 when a hot key was acted on.
+int HandleDebugHotKeys(unsigned message, unsigned long long wparam, long long lparam);
 
 // Loads the language library of the product beside the program (see LanguageLibraryName) and
 // makes it the language module; sets the application name (applicationName, else product with its

@@ -12,6 +12,7 @@
 #include "kestar/dllinterface.h"
 #include "kestar/helpfile.h"
 #include "kestar/keyboard.h"
+#include "kestar/baseio.h"
 #include "kestar/logit.h"
 #include "kestar/orvakappos.h"
 #include "kestar/osysinfo.h"
@@ -194,6 +195,8 @@ int Run(int count, char **entries, APPMAIN pfnAppMain)
     _putenv("TZ=");
     SetEnvironmentVariableA("TZ", nullptr);
     _tzset();
+    // The millisecond clock of all device time-outs and the keyboard counts from here.
+    BASEIO::GetTimeMs(1);
 
     LOGIT::Printf("ORVAKAPP instance= %p gMainThreadId= %08lx\n", gInstance, OSYS::GetCurrentThreadId());
     ProcessArguments(count, entries, GetUserDefaultUILanguage() & 0x3FF);
@@ -228,6 +231,11 @@ int Run(int count, char **entries, APPMAIN pfnAppMain)
 void *GetInstance()
 {
     return gInstance;
+}
+
+int HandleDebugHotKeys(unsigned message, unsigned long long wparam, long long lparam)
+{
+    return LOGIT::HandleDebugHotKeys(message, wparam, lparam);
 }
 
 bool LoadLanguageDllEx(const char *programPath, const char *product, const char *version, const char *applicationName,

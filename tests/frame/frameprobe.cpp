@@ -3,11 +3,13 @@
 //   /PRODUCT:name   load the language library of that product (version 4.23)
 //   /CRASH          crash by writing through a null pointer (dumps go to the current folder)
 //   /ASSERTNO       fail an assertion whose box the test answers with No
+//   /TIMEMS         wait 100 ms, then report the device millisecond clock
 // Its main returns 7, so the tests see main's result as the exit code.
 #include "kestar/orvakapp.h"
 
 #include <windows.h>
 
+#include "kestar/baseio.h"
 #include "kestar/logit.h"
 #include "kestar/osysresource.h"
 #include "lang/resource_ids.h"
@@ -31,8 +33,14 @@ int AppMain(int count, char **arguments, void *runtime)
         SetEnvironmentVariableA("ORVAKNOASSERT", nullptr);
         ORVAK_ASSERT(count < 0);
     }
+    long long timeMs = -1;
+    if (TestArg("TIMEMS")) {
+        Sleep(100);
+        timeMs = static_cast<long long>(BASEIO::GetTimeMs());
+    }
     FILE *f = std::fopen("probe.txt", "w");
     if (f) {
+        std::fprintf(f, "timems=%lld\n", timeMs);
         std::fprintf(f, "locale=%d\n", gLocale);
         std::fprintf(f, "library=%s\n", static_cast<const char *>(ORVAKAPP::GetLanguageLibraryName()));
         std::fprintf(f, "appname=%s\n", static_cast<const char *>(ORVAKAPP::GetApplicationName()));

@@ -281,3 +281,17 @@ TEST(FRAME, AssertionAnsweredNoWritesDumpAndEnds42)
     EXPECT_TRUE(EndsWith(dumps[0], ".ORVAK.dmp.gz"));
     EXPECT_FALSE(FileExistsForTest(probe.File("probe.txt")));
 }
+
+TEST(FRAME, RunStartsTheMillisecondClock)
+{
+    // Main's first look at the clock comes 100 ms after it started: the clock counts from the
+    // frame's start, not from that first look.
+    PROBEFOLDER probe({kEnglish});
+    ASSERT_TRUE(probe.ok);
+    CHILDRESULT r = probe.Run("/TIMEMS");
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 7u);
+    long long ms = std::stoll(probe.Probe()["timems"]);
+    EXPECT_GE(ms, 100);
+    EXPECT_LT(ms, 60000);
+}

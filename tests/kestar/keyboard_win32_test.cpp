@@ -1,6 +1,9 @@
 // KEYBOARD on the real Windows host (the test run pins a US English layout, code page 1252).
 #include "kestar/keyboard.h"
 
+#include "kestar/baseio.h"
+#include "kestar/osysinfo.h"
+
 #include <gtest/gtest.h>
 
 TEST(KEYBOARD_WIN32, SystemHostReadsTheLayout)
@@ -19,4 +22,16 @@ TEST(KEYBOARD_WIN32, SystemHostReadsTheLayout)
     ASSERT_TRUE(keyboard.HandleKeyboardMsg(KEYMSG_IME_CHAR, 0xE9, 0, &event));
     EXPECT_EQ(0xE9, event.Unicode);
     EXPECT_EQ(1252, event.CodePage);
+}
+
+TEST(KEYBOARD_WIN32, SystemHostTakesTheSystemClockAndOsId)
+{
+    KEYBOARDHOST *host = KEYBOARD::SystemHost();
+    EXPECT_EQ(OSYS::GetOsVersionId(), host->GetOsId());
+    // The AltGr timing runs on the devices' millisecond clock.
+    unsigned int before = static_cast<unsigned int>(BASEIO::GetTimeMs());
+    unsigned int now = host->GetTimeMs();
+    unsigned int after = static_cast<unsigned int>(BASEIO::GetTimeMs());
+    EXPECT_LE(before, now);
+    EXPECT_LE(now, after);
 }

@@ -2,6 +2,7 @@
 // code 42 after writing and closing the log.  The test main keeps boxes away (ORVAKNOASSERT);
 // these tests lift that for the one assertion they drive.
 #include "kestar/logit.h"
+#include "kestar/orvakapp.h"
 
 #include "tests/support/dialog_watcher_support.h"
 #include "tests/support/tempfolder_support.h"
@@ -176,3 +177,27 @@ TEST(LOGITBOX, QuietAndNoAssertNeverShowTheBox)
 }
 
 } // namespace
+
+TEST(ORVAKAPP, HandleDebugHotKeysActsAsTheLogsHotKeys)
+{
+    TEMPFOLDER folder;
+    std::string cwd = CurrentFolderForTest();
+    ASSERT_TRUE(ChangeFolderForTest(folder.Path()));
+    FILE *f = std::fopen("main.cpp", "wb"); // a development tree: the log goes to .\logit.log
+    ASSERT_NE(nullptr, f);
+    std::fclose(f);
+    LOGIT::Close();
+
+    SetModifiers(true, true, false);
+    EXPECT_EQ(1, ORVAKAPP::HandleDebugHotKeys(WM_KEYDOWN, VK_F5, 0));
+    EXPECT_TRUE(LOGIT::IsLogging());
+    EXPECT_EQ(0, ORVAKAPP::HandleDebugHotKeys(WM_KEYUP, VK_F8, 0));
+    EXPECT_TRUE(LOGIT::IsLogging());
+    EXPECT_EQ(1, ORVAKAPP::HandleDebugHotKeys(WM_KEYDOWN, VK_F8, 0));
+    EXPECT_FALSE(LOGIT::IsLogging());
+    SetModifiers(false, false, false);
+    EXPECT_EQ(0, ORVAKAPP::HandleDebugHotKeys(WM_KEYDOWN, VK_F5, 0));
+    EXPECT_FALSE(LOGIT::IsLogging());
+    LOGIT::Close();
+    ChangeFolderForTest(cwd);
+}
