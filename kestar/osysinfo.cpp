@@ -2,6 +2,8 @@
 // mix.  The platform queries are in osysinfo_win32.cpp (osysinfo_posix.cpp natively).
 #include "kestar/osysinfo.h"
 
+#include "kestar/keyboard.h"
+
 namespace OSYS {
 
 int OsVersionId(bool ntPlatform, unsigned major, unsigned minor)
@@ -63,6 +65,11 @@ uint32_t MixColors(uint32_t colourA, uint32_t colourB, int percent)
         mixed |= static_cast<uint32_t>(channel) << shift;
     }
     return mixed;
+}
+
+int SetScrollLock(int mode)
+{
+    return KEYBOARD::GetInstance()->SetToggleKey(0x91, mode);
 }
 
 } // namespace OSYS

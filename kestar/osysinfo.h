@@ -95,6 +95,10 @@ void WakeupHarddisk(const char *folder);
 // Ends a running screen saver.
 void WakeupScreensaver();
 
+// Switches the Scroll Lock key off (mode 0), on (1) or over (2), as KEYBOARD::SetToggleKey does;
+// the client blinks its light for unread messages.  1, or 0 for another mode (an assertion).
+int SetScrollLock(int mode);
+
 } // namespace OSYS
 
 #endif

@@ -240,3 +240,33 @@ TEST(OSYSINFO, SetAutostart)
     EXPECT_TRUE(OSYS::SetAutostart(name, nullptr));
     EXPECT_FALSE(OSYS::SetAutostart(nullptr, "<self>"));
 }
+
+namespace {
+
+// Scroll Lock's toggle state as this thread sees it once the simulated keys have arrived; waits
+// up to two seconds for it to become wanted.
+bool ScrollLockBecomes(bool wanted)
+{
+    for (int i = 0; i < 200; i++) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        if (((GetKeyState(VK_SCROLL) & 1) != 0) == wanted)
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(OSYSINFO, SetScrollLockSwitchesTheKey)
+{
+    const bool was = (GetKeyState(VK_SCROLL) & 1) != 0;
+    EXPECT_EQ(1, OSYS::SetScrollLock(was ? 0 : 1));
+    EXPECT_TRUE(ScrollLockBecomes(!was));
+    EXPECT_EQ(1, OSYS::SetScrollLock(was ? 0 : 1)); // already so: no key press
+    EXPECT_TRUE(ScrollLockBecomes(!was));
+    EXPECT_EQ(1, OSYS::SetScrollLock(2));
+    EXPECT_TRUE(ScrollLockBecomes(was));
+}
