@@ -189,3 +189,49 @@ TEST(HELPFILE, MappingTableIsBounded)
     EXPECT_TRUE(help.AddMapping(3, 7));      // replacing still works
     EXPECT_EQ(help.GetNumMappings(), HELPFILE::MAX_MAPPINGS);
 }
+
+TEST(HELPFILE, HtmlHelpOnTheNetworkIsUsedFromATemporaryCopy)
+{
+    // Wine serves "\\host\share" from the prefix's dosdevices\unc\host\share folder.
+    char prefix[1024];
+    DWORD n = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof(prefix));
+    if (n == 0 || n >= sizeof(prefix))
+        GTEST_SKIP() << "needs Wine's UNC folders";
+    std::string root = "Z:" + std::string(prefix);
+    for (char &c : root)
+        if (c == '/')
+            c = '\\';
+    const std::string host = "plxhelphost" + std::to_string(GetCurrentProcessId());
+    std::string share = root + "\\dosdevices\\unc";
+    for (const std::string &part : {std::string(), "\\" + host, "\\" + host + "\\share"}) {
+        CreateDirectoryA((share + part).c_str(), nullptr);
+    }
+    share += "\\" + host + "\\share";
+    WriteText(share + "\\netdoc.chm", "chm bytes");
+    WriteText(share + "\\netdoc.ids", "IDH_MAIN=2000\r\n");
+
+    NoArguments();
+    TEMPFOLDER temp;
+    char oldTemp[1024] = "";
+    DWORD had = GetEnvironmentVariableA("TEMP", oldTemp, sizeof(oldTemp));
+    SetEnvironmentVariableA("TEMP", temp.Path().c_str());
+    {
+        RECORDINGHELP help;
+        const std::string unc = "\\\\" + host + "\\share\\netdoc.chm";
+        ASSERT_TRUE(help.SetFilename(unc.c_str(), true));
+        EXPECT_EQ(std::string(help.GetFilename()), temp.File("netdoc.chm"));
+        EXPECT_EQ(ReadWholeFile(temp.File("netdoc.chm")), "chm bytes");
+        EXPECT_EQ(help.GetTopics().NumItems(), 1);
+
+        // WinHelp files are used where they are.
+        RECORDINGHELP winhelp;
+        ASSERT_TRUE(winhelp.SetFilename(unc.c_str(), false));
+        EXPECT_EQ(std::string(winhelp.GetFilename()), unc);
+    }
+    SetEnvironmentVariableA("TEMP", had && had < sizeof(oldTemp) ? oldTemp : nullptr);
+    for (const char *name : {"\\netdoc.chm", "\\netdoc.ids"})
+        DeleteFileA((share + name).c_str());
+    RemoveDirectoryA(share.c_str());
+    RemoveDirectoryA((root + "\\dosdevices\\unc\\" + host).c_str());
+    ORVAKAPP::ResetForTests();
+}

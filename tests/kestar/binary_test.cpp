@@ -549,7 +549,7 @@ TEST(BINARY, GrowthPastTheLargestBufferStopsTheProgram)
             STOPCHILDFOLDER::InChild();
             b.Make(0x7FFFFFF0);
         },
-        ::testing::ExitedWithCode(42), "Condition: buffer.*Info: BINARY::Make");
+        ::testing::ExitedWithCode(42), "Add. Info: BINARY::Make");
     EXPECT_EQ(b.StrLen, 0);
 }
 #endif

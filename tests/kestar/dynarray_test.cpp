@@ -251,8 +251,22 @@ TEST(DYNARRAY, SortsOfOneElementTypeRunOneAtATime)
     }
 }
 
-#if !defined(_WIN32) && GTEST_HAS_DEATH_TEST
+#if GTEST_HAS_DEATH_TEST
+// The patterns stay within one line: gtest's own regular expressions on Windows never let "."
+// match a line feed.
 namespace {
+
+void SetChildFolder(const char *path)
+{
+#if defined(_WIN32)
+    _putenv_s("PLX_CHILD_FOLDER", path ? path : "");
+#else
+    if (path)
+        setenv("PLX_CHILD_FOLDER", path, 1);
+    else
+        unsetenv("PLX_CHILD_FOLDER");
+#endif
+}
 
 // The death test's child runs the test body again; it finds the parent's scratch folder in the
 // environment (for its assert.log) and logs to the standard error, which the parent matches.
@@ -264,13 +278,13 @@ protected:
         const char *inherited = getenv("PLX_CHILD_FOLDER");
         if (inherited == nullptr || *inherited == 0) {
             folder.reset(new TEMPFOLDER);
-            setenv("PLX_CHILD_FOLDER", folder->Path().c_str(), 1);
+            SetChildFolder(folder->Path().c_str());
         }
     }
     void TearDown() override
     {
         if (folder)
-            unsetenv("PLX_CHILD_FOLDER");
+            SetChildFolder(nullptr);
     }
     static void InChild()
     {
@@ -298,10 +312,10 @@ TEST_F(ORDERLYSTOP, BadPositionsStopTheProgram)
     for (const char *t : {"a", "b", "c"})
         a.AddItem(STRING(t));
     EXPECT_EXIT((InChild(), a.InsertItem(4, STRING("x"))), ::testing::ExitedWithCode(42),
-                "Condition: pos>=0 && pos<=this->ItemCount.*Add. Info: 4/3");
+                "Add. Info: 4/3");
     EXPECT_EXIT((InChild(), a.InsertItem(-1, STRING("x"))), ::testing::ExitedWithCode(42), "Add. Info: -1/3");
     EXPECT_EXIT((InChild(), a[3]), ::testing::ExitedWithCode(42),
-                "Condition: FALSE.*Add. Info: i= 3, max= 64, count= 3, type= STRINGARRAY");
+                "Add. Info: i= 3, max= 64, count= 3, type= STRINGARRAY");
     EXPECT_EXIT((InChild(), a.DeleteItem(3)), ::testing::ExitedWithCode(42), "Condition: pos>=0 && pos<this->ItemCount");
     EXPECT_EXIT((InChild(), a.Swap(0, 5)), ::testing::ExitedWithCode(42), "Condition: pos2>=0 && pos2<this->ItemCount");
     EXPECT_EXIT(
