@@ -66,7 +66,7 @@ for ((round = 1; round <= rounds; round++)); do
   # (head ends the pipe early: sort's broken pipe must not end the run under pipefail.)
   { sed -nE 's/^.*Test +#[0-9]+: ([^ ]+) \.+.* ([0-9.]+) sec$/\2 \1/p' "$log" | sort -rn | head -10 |
     awk '{ printf "  %8.2f s  %s\n", $1, $2 }'; } || true
-  retried=$(grep -cE 'Test +#[0-9]+: .*(\*\*\*Failed|Timeout|Not Run|Exception)' "$log" || true)
+  retried=$(grep -cE 'Test +#[0-9]+: .*\*\*\*(Failed|Timeout|Not Run|Exception)' "$log" || true)
   if ((retried > 0)); then echo "Failed attempts in this round (retried or failed): $retried"; fi
   grep -m1 -iE 'X Error of failed request' "$log" >/dev/null && echo "X errors in this round: $(grep -ciE 'X Error of failed request' "$log")"
   grep -E 'tests passed, .* tests failed out of' "$log" | tail -1 || true
