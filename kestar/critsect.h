@@ -17,4 +17,16 @@ private:
     void *pCritSect; // owned: the platform's critical section
 };
 
+// Holds a CRITSECT for one scope.
+class CRITSECTHOLD {
+public:
+    explicit CRITSECTHOLD(CRITSECT &section) : Section(section) { Section.Enter(); }
+    ~CRITSECTHOLD() { Section.Leave(); }
+    CRITSECTHOLD(const CRITSECTHOLD &) = delete;
+    CRITSECTHOLD &operator=(const CRITSECTHOLD &) = delete;
+
+private:
+    CRITSECT &Section; // borrowed: outlives the holder
+};
+
 #endif

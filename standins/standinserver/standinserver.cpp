@@ -31,17 +31,6 @@ STRING Param(HASH &params, const char *name)
     return empty;
 }
 
-class HOLD {
-public:
-    explicit HOLD(CRITSECT &section) : Section(section) { Section.Enter(); }
-    ~HOLD() { Section.Leave(); }
-    HOLD(const HOLD &) = delete;
-    HOLD &operator=(const HOLD &) = delete;
-
-private:
-    CRITSECT &Section;
-};
-
 bool IsLockName(const STRING &name)
 {
     return name == PLXLOCK::TARGETS || name == PLXLOCK::CALLERS || name == PLXLOCK::CLIENTS ||
@@ -218,7 +207,7 @@ STRING STANDINSERVER::Dispatch(const STRING &command, HASH &params, const char *
         return LISTRESULT::Make(users);
     }
     if (command == PLXCMD::GETACTIVECLIENTS) {
-        HOLD hold(clientsLock);
+        CRITSECTHOLD hold(clientsLock);
         return LISTRESULT::Make(Active);
     }
     if (command == PLXCMD::GETSRVOPTIONS)
@@ -391,13 +380,13 @@ bool STANDINSERVER::IsLoggedOn(const char *name)
 {
     if (!name || !*name)
         return false;
-    HOLD hold(clientsLock);
+    CRITSECTHOLD hold(clientsLock);
     return Active.FindValue("Name", name, 1) >= 0;
 }
 
 bool STANDINSERVER::ClientAddress(const char *name, STRING &address)
 {
-    HOLD hold(clientsLock);
+    CRITSECTHOLD hold(clientsLock);
     const int idx = name && *name ? Active.FindValue("Name", name, 1) : -1;
     if (idx < 0)
         return false;
@@ -592,7 +581,7 @@ STRING STANDINSERVER::ActionLock(HASH &params, bool lock)
     const STRING sender = Param(params, "@Sender");
     if (!IsLockName(name) || sender.IsEmpty())
         return STRING(PLXRESULT::NOK);
-    HOLD hold(clientsLock);
+    CRITSECTHOLD hold(clientsLock);
     STRING *holder = nullptr;
     const bool held = Locks.Exists(name, &holder) && holder && holder->NotEmpty();
     if (lock) {
@@ -656,7 +645,7 @@ void STANDINSERVER::PushTo(const char *to, const char *command, const HASH &para
     STRING target(to ? to : "");
     std::vector<std::pair<STRING, STRING>> peers; // client name, address
     if (target == "*" || target == PLXPEER::CLIENTS) {
-        HOLD hold(clientsLock);
+        CRITSECTHOLD hold(clientsLock);
         for (STRING_SIZE_T i = 0; i < Active.NumItems(); ++i) {
             HASH &c = *Active[i];
             if (Param(c, "PassiveMode") != "1" && Param(c, "PeerId").NotEmpty())
@@ -759,7 +748,7 @@ void STANDINSERVER::Broadcast(const char *line)
 {
     if (!Mail)
         return;
-    HOLD hold(mailLock);
+    CRITSECTHOLD hold(mailLock);
     STRING record = Records.Write(line, "*");
     int ok = Mail->Write(record, record.Length());
     if (!ok && Mail->MakeCall(PLXSLOT::SERVER_PEER))

@@ -22,17 +22,6 @@ const char kLogons[] = "logons.ini";
 
 const char *const kNumberKeys[] = {"Number", "NumberFax", "NumberMobile", "NumberOffice", "NumberData"};
 
-class HOLD {
-public:
-    explicit HOLD(CRITSECT &section) : Section(section) { Section.Enter(); }
-    ~HOLD() { Section.Leave(); }
-    HOLD(const HOLD &) = delete;
-    HOLD &operator=(const HOLD &) = delete;
-
-private:
-    CRITSECT &Section;
-};
-
 bool IsSeparator(char c)
 {
     return c == '\\' || c == '/';
@@ -119,7 +108,7 @@ bool STANDINSTATE::Open(const char *dataFolder, const char *stateFolder, int gen
     }
     OSYS::CreateDirectoryPath(Path("messages"));
 
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     struct LIST {
         HASHLIST *List;
         const char *Name;
@@ -191,31 +180,31 @@ bool STANDINSTATE::ResolveClientFile(const char *name, STRING &path) const
 
 HASHLIST STANDINSTATE::Callers()
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     return HASHLIST(callers);
 }
 
 HASHLIST STANDINSTATE::Targets()
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     return HASHLIST(targets);
 }
 
 HASHLIST STANDINSTATE::Users()
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     return HASHLIST(users);
 }
 
 HASH STANDINSTATE::Options()
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     return HASH(options);
 }
 
 HASH STANDINSTATE::Hardware()
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     return HASH(hardware);
 }
 
@@ -233,14 +222,14 @@ bool STANDINSTATE::SaveList(HASHLIST &list, const char *name)
 
 bool STANDINSTATE::SetCallers(const HASHLIST &list)
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     callers = list;
     return SaveList(callers, kCallers);
 }
 
 bool STANDINSTATE::SetTargets(const HASHLIST &list)
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     targets = list;
     // Records without a handle get one, as the client's lists expect.
     for (STRING_SIZE_T i = 0; i < targets.NumItems(); ++i)
@@ -251,7 +240,7 @@ bool STANDINSTATE::SetTargets(const HASHLIST &list)
 
 bool STANDINSTATE::SetUsers(const HASHLIST &list)
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     users = list;
     for (STRING_SIZE_T i = 0; i < users.NumItems(); ++i)
         if (users[i]->Handle == 0)
@@ -261,21 +250,21 @@ bool STANDINSTATE::SetUsers(const HASHLIST &list)
 
 bool STANDINSTATE::SetOptions(const HASH &newOptions)
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     options = newOptions;
     return StateFolder.IsEmpty() || SaveRecord(Path(kOptions), options);
 }
 
 bool STANDINSTATE::AddCaller(const HASH &caller)
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     callers.AddItem(caller);
     return SaveList(callers, kCallers);
 }
 
 bool STANDINSTATE::SaveOneTarget(const HASH &target)
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     HASH copy(target);
     STRING *number = nullptr;
     copy.Exists("Number", &number);
@@ -294,7 +283,7 @@ bool STANDINSTATE::SaveOneTarget(const HASH &target)
 
 bool STANDINSTATE::FindTarget(const char *number, HASH &out)
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     const int idx = targets.FindValue("Number", number, 1);
     if (idx < 0)
         return false;
@@ -318,7 +307,7 @@ STRING STANDINSTATE::CanonicalNumber(const char *number, const char *country)
 
 bool STANDINSTATE::FindCaller(const char *number, HASH &out)
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     STRING *country = nullptr;
     options.Exists("LocalCountry", &country);
     const char *cc = country ? static_cast<const char *>(*country) : "49";
@@ -356,7 +345,7 @@ bool STANDINSTATE::SetForwarding(const char *number, const char *type, const cha
     } else {
         return false;
     }
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     const int idx = targets.FindValue("Number", number, 1);
     if (idx < 0)
         return false;
@@ -380,7 +369,7 @@ bool STANDINSTATE::FindUser(const char *from, HASH &out)
 {
     STRING name(from ? from : "");
     STRING user = name.Token(0, "@", STRING_TOKEN_NOTNULL);
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     int idx = name.NotEmpty() ? users.FindValue("Name", name, 1) : -1;
     if (idx < 0 && user.NotEmpty())
         idx = users.FindValue("Name", user, 1);
@@ -394,7 +383,7 @@ bool STANDINSTATE::FindUser(const char *from, HASH &out)
 
 bool STANDINSTATE::FirstLogon(const char *userName)
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     STRING key("User.");
     key += userName ? userName : "";
     if (logons.FindKey(key) >= 0)
@@ -407,7 +396,7 @@ bool STANDINSTATE::FirstLogon(const char *userName)
 
 HASHLIST STANDINSTATE::Items(int maxNumber, uint32_t firstId, bool archived)
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     std::vector<HASH *> chosen;
     for (STRING_SIZE_T i = 0; i < items.NumItems(); ++i) {
         HASH *item = items[i];
@@ -428,7 +417,7 @@ HASHLIST STANDINSTATE::Items(int maxNumber, uint32_t firstId, bool archived)
 
 bool STANDINSTATE::GetItem(uint32_t id, HASH &out)
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     const int idx = items.FindHandle(id);
     if (idx < 0)
         return false;
@@ -438,7 +427,7 @@ bool STANDINSTATE::GetItem(uint32_t id, HASH &out)
 
 uint32_t STANDINSTATE::AddItem(HASH &item)
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     item.Handle = items.NumItems() > 0 ? items.NewHandle() : 1001;
     items.AddItem(item);
     return SaveList(items, kItems) ? item.Handle : 0;
@@ -453,7 +442,7 @@ bool STANDINSTATE::SetItemValue(uint32_t id, const char *name, const char *value
 
 bool STANDINSTATE::SetItemValues(uint32_t id, const HASH &values, HASH &out)
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     const int idx = items.FindHandle(id);
     if (idx < 0)
         return false;
@@ -466,7 +455,7 @@ bool STANDINSTATE::SetItemValues(uint32_t id, const HASH &values, HASH &out)
 
 int STANDINSTATE::DeleteItems(const STRINGARRAY &ids)
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     int deleted = 0;
     STRINGARRAY &list = const_cast<STRINGARRAY &>(ids);
     for (STRING_SIZE_T i = 0; i < list.NumItems(); ++i) {
@@ -483,7 +472,7 @@ int STANDINSTATE::DeleteItems(const STRINGARRAY &ids)
 
 STRING STANDINSTATE::StoreMessageFile(const char *prefix, const char *extension, const STRING &data)
 {
-    HOLD hold(lock);
+    CRITSECTHOLD hold(lock);
     for (int n = 1; n < 100000; ++n) {
         STRING rel;
         rel.Format("messages\\%s%05d.%s", prefix, n, extension);

@@ -9,6 +9,7 @@
 #include "kestar/osysthread.h"
 #include "kestar/tcpipio.h"
 #include "tests/support/dialog_watcher_support.h"
+#include "tests/support/foreignlistener_support.h"
 #include "tests/support/logcapture_support.h"
 #include "tests/support/tempfolder_support.h"
 
@@ -270,35 +271,6 @@ TEST(NETPROC, AFileResultWhoseTemporaryFileCannotBeMadeFailsTheCall)
 
 // A listening socket of "another program": outside this process's table of shared listening
 // sockets, on a port the system picks.
-class FOREIGNLISTENER {
-public:
-    FOREIGNLISTENER()
-    {
-        WSADATA wsa;
-        started = WSAStartup(MAKEWORD(2, 2), &wsa) == 0;
-        other = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in a = {};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_ANY);
-        int length = sizeof a;
-        if (other != INVALID_SOCKET && bind(other, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 &&
-            listen(other, 4) == 0 && getsockname(other, reinterpret_cast<sockaddr *>(&a), &length) == 0)
-            port = ntohs(a.sin_port);
-    }
-    ~FOREIGNLISTENER()
-    {
-        if (other != INVALID_SOCKET)
-            closesocket(other);
-        if (started)
-            WSACleanup();
-    }
-    int port = 0;
-
-private:
-    bool started = false;
-    SOCKET other = INVALID_SOCKET;
-};
-
 TEST(NETPROC, AnOwnPortTakenByAnotherProgramStartsNoListeners)
 {
     LOGCAPTURE capture;
