@@ -6,7 +6,7 @@
 #include "client/ocrdictionary.h"
 #include "client/ocrsegmenter.h"
 #include "client/tiff_reader.h"
-#include "kestar/logit.h"
+#include "kestar/base/logit.h"
 
 OCRCHIE::OCRCHIE(const char *filename)
 {

@@ -6,7 +6,7 @@
 #define CLIENT_OCRCHIE_H
 
 #include "client/ocrbitmap.h"
-#include "kestar/string.h"
+#include "kestar/base/string.h"
 
 class OCRDICTIONARY;
 struct OCRLINE;

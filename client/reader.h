@@ -5,7 +5,7 @@
 
 #include "client/ocrbitmap.h"
 #include "client/operation.h"
-#include "kestar/string.h"
+#include "kestar/base/string.h"
 
 class Reader : public Operation {
 public:

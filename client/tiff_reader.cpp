@@ -7,7 +7,7 @@
 #include <cstring>
 #include <new>
 
-#include "kestar/logit.h"
+#include "kestar/base/logit.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #ifndef COMMON_BROADCASTLINE_H
 #define COMMON_BROADCASTLINE_H
 
-#include "kestar/hash.h"
-#include "kestar/string.h"
+#include "kestar/base/hash.h"
+#include "kestar/base/string.h"
 
 class BROADCASTLINE {
 public:

@@ -3,8 +3,8 @@
 #ifndef COMMON_LISTRESULT_H
 #define COMMON_LISTRESULT_H
 
-#include "kestar/hashlist.h"
-#include "kestar/string.h"
+#include "kestar/base/hashlist.h"
+#include "kestar/base/string.h"
 
 class LISTRESULT {
 public:

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "kestar/logit.h"
+#include "kestar/base/logit.h"
 
 std::atomic<unsigned> MAILRECORD::RunningNumber{0};
 

@@ -4,9 +4,9 @@
 #include <atomic>
 #include <cstdio>
 
-#include "kestar/filename.h"
-#include "kestar/logit.h"
-#include "kestar/fsys.h"
+#include "kestar/base/filename.h"
+#include "kestar/base/logit.h"
+#include "kestar/base/fsys.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "kestar/string.h"
+#include "kestar/base/string.h"
 
 class FAXDROP {
 public:

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <climits>
 
-#include "kestar/logit.h"
+#include "kestar/base/logit.h"
 
 namespace {
 

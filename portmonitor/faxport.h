@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "kestar/string.h"
+#include "kestar/base/string.h"
 
 class FAXPORT {
 public:

@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-#include "kestar/string.h"
+#include "kestar/base/string.h"
 
 class FAXPORT;
 class JOBSCAN;

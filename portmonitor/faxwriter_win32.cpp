@@ -7,12 +7,12 @@
 #include <new>
 #include <vector>
 
-#include "kestar/filename.h"
-#include "kestar/logit.h"
-#include "kestar/osysinfo.h"
-#include "kestar/osyspath.h"
-#include "kestar/osystime.h"
-#include "kestar/sffcodec.h"
+#include "kestar/base/filename.h"
+#include "kestar/base/logit.h"
+#include "kestar/base/osysinfo.h"
+#include "kestar/base/osyspath.h"
+#include "kestar/base/osystime.h"
+#include "kestar/media/sffcodec.h"
 #include "portmonitor/faxdrop.h"
 #include "portmonitor/faxport.h"
 #include "portmonitor/jobscan.h"

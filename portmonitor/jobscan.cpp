@@ -11,7 +11,7 @@
 #include <new>
 #include <vector>
 
-#include "kestar/logit.h"
+#include "kestar/base/logit.h"
 
 namespace {
 

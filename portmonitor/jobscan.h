@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "kestar/baseform.h"
-#include "kestar/baseimage.h"
+#include "kestar/media/baseform.h"
+#include "kestar/media/baseimage.h"
 
 class JOBSCAN {
 public:

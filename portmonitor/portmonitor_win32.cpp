@@ -6,8 +6,8 @@
 #include <cstring>
 #include <new>
 
-#include "kestar/critsect.h"
-#include "kestar/logit.h"
+#include "kestar/base/critsect.h"
+#include "kestar/base/logit.h"
 #include "portmonitor/faxport.h"
 #include "portmonitor/faxwriter.h"
 

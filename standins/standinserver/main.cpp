@@ -4,11 +4,11 @@
 // 2 on a bad command line, 3 when it cannot start.
 #include <cstdio>
 
-#include "kestar/filename.h"
-#include "kestar/logit.h"
-#include "kestar/osysinfo.h"
-#include "kestar/osysthread.h"
-#include "kestar/osystime.h"
+#include "kestar/base/filename.h"
+#include "kestar/base/logit.h"
+#include "kestar/base/osysinfo.h"
+#include "kestar/base/osysthread.h"
+#include "kestar/base/osystime.h"
 #include "standins/standinserver/standinconfig.h"
 #include "standins/standinserver/standinserver.h"
 

@@ -1,7 +1,7 @@
 // The call log of the stand-in server.
 #include "standins/standinserver/standincalllog.h"
 
-#include "kestar/filename.h"
+#include "kestar/base/filename.h"
 
 STANDINCALLLOG::~STANDINCALLLOG()
 {

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "kestar/critsect.h"
-#include "kestar/hash.h"
-#include "kestar/string.h"
+#include "kestar/base/critsect.h"
+#include "kestar/base/hash.h"
+#include "kestar/base/string.h"
 
 class STANDINCALLLOG {
 public:

@@ -19,7 +19,7 @@
 #ifndef STANDINS_STANDINSERVER_STANDINCONFIG_H
 #define STANDINS_STANDINSERVER_STANDINCONFIG_H
 
-#include "kestar/string.h"
+#include "kestar/base/string.h"
 
 class STANDINCONFIG {
 public:

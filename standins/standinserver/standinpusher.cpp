@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "kestar/osysthread.h"
+#include "kestar/base/osysthread.h"
 
 STANDINPUSHER::STANDINPUSHER(SENDFN send, TICKFN tick, void *user) : Send(send), Tick(tick), User(user) {}
 

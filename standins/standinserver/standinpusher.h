@@ -11,10 +11,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "kestar/critsect.h"
-#include "kestar/eventsem.h"
-#include "kestar/hash.h"
-#include "kestar/string.h"
+#include "kestar/base/critsect.h"
+#include "kestar/base/eventsem.h"
+#include "kestar/base/hash.h"
+#include "kestar/base/string.h"
 
 class STANDINPUSHER {
 public:

@@ -13,10 +13,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "kestar/critsect.h"
-#include "kestar/hash.h"
-#include "kestar/hashlist.h"
-#include "kestar/string.h"
+#include "kestar/base/critsect.h"
+#include "kestar/base/hash.h"
+#include "kestar/base/hashlist.h"
+#include "kestar/base/string.h"
 
 class STANDINSCRIPT {
 public:

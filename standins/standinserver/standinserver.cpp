@@ -7,14 +7,14 @@
 #include "common/broadcastline.h"
 #include "common/commandnames.h"
 #include "common/listresult.h"
-#include "kestar/filename.h"
-#include "kestar/logit.h"
-#include "kestar/mailio.h"
-#include "kestar/osysinfo.h"
-#include "kestar/osysthread.h"
-#include "kestar/osystime.h"
-#include "kestar/stringarray.h"
-#include "kestar/tcpipio.h"
+#include "kestar/base/filename.h"
+#include "kestar/base/logit.h"
+#include "kestar/devices/mailio.h"
+#include "kestar/base/osysinfo.h"
+#include "kestar/base/osysthread.h"
+#include "kestar/base/osystime.h"
+#include "kestar/base/stringarray.h"
+#include "kestar/devices/tcpipio.h"
 
 namespace {
 

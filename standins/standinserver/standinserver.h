@@ -16,12 +16,12 @@
 #include <memory>
 
 #include "common/mailrecord.h"
-#include "kestar/critsect.h"
-#include "kestar/eventsem.h"
-#include "kestar/hash.h"
-#include "kestar/hashlist.h"
-#include "kestar/netproc.h"
-#include "kestar/string.h"
+#include "kestar/base/critsect.h"
+#include "kestar/base/eventsem.h"
+#include "kestar/base/hash.h"
+#include "kestar/base/hashlist.h"
+#include "kestar/devices/netproc.h"
+#include "kestar/base/string.h"
 #include "standins/standinserver/standincalllog.h"
 #include "standins/standinserver/standinconfig.h"
 #include "standins/standinserver/standinpusher.h"

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "kestar/filename.h"
-#include "kestar/logit.h"
-#include "kestar/osysfolder.h"
+#include "kestar/base/filename.h"
+#include "kestar/base/logit.h"
+#include "kestar/base/osysfolder.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 
 #include <cstdint>
 
-#include "kestar/critsect.h"
-#include "kestar/hash.h"
-#include "kestar/hashlist.h"
-#include "kestar/string.h"
+#include "kestar/base/critsect.h"
+#include "kestar/base/hash.h"
+#include "kestar/base/hashlist.h"
+#include "kestar/base/string.h"
 
 class STANDINSTATE {
 public:

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "kestar/hashlist.h"
+#include "kestar/base/hashlist.h"
 
 #if defined(__GLIBC__)
 #include <malloc.h>

@@ -8,11 +8,11 @@
 //
 //   netproc_win32_bench [calls [log switch]]   (default 400 calls per measure, at least 2 per
 //                                               caller; e.g. "/LOGIT:rpc.log" logs the run)
-#include "kestar/eventsem.h"
-#include "kestar/hash.h"
-#include "kestar/logit.h"
-#include "kestar/netproc.h"
-#include "kestar/osysthread.h"
+#include "kestar/base/eventsem.h"
+#include "kestar/base/hash.h"
+#include "kestar/base/logit.h"
+#include "kestar/devices/netproc.h"
+#include "kestar/base/osysthread.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>

@@ -16,8 +16,8 @@
 #include <memory>
 #include <vector>
 
-#include "kestar/sound.h"
-#include "kestar/soundmp3.h"
+#include "kestar/media/sound.h"
+#include "kestar/media/soundmp3.h"
 
 #if PLX_BENCH_LAME
 #include <lame/lame.h>

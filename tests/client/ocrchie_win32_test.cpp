@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "client/ocrchie.h"
-#include "kestar/baseimage.h"
-#include "kestar/tifimage.h"
+#include "kestar/media/baseimage.h"
+#include "kestar/media/tifimage.h"
 #include "tests/client/ocrpages_support.h"
 #include "tests/support/tempfolder_support.h"
 

@@ -3,15 +3,15 @@
 //   /PRODUCT:name   load the language library of that product (version 4.23)
 //   /CRASH          crash by writing through a null pointer (dumps go to the current folder)
 //   /ASSERTNO       fail an assertion whose box the test answers with No
-//   /TIMEMS         wait 100 ms, then report the device millisecond clock
+//   /TIMEMS         wait 100 ms, then report the millisecond clock
 // Its main returns 7, so the tests see main's result as the exit code.
-#include "kestar/orvakapp.h"
+#include "kestar/base/orvakapp.h"
 
 #include <windows.h>
 
-#include "kestar/baseio.h"
-#include "kestar/logit.h"
-#include "kestar/osysresource.h"
+#include "kestar/base/logit.h"
+#include "kestar/base/osysresource.h"
+#include "kestar/base/osystime.h"
 #include "lang/resource_ids.h"
 
 #include <cstdio>
@@ -36,7 +36,7 @@ int AppMain(int count, char **arguments, void *runtime)
     long long timeMs = -1;
     if (TestArg("TIMEMS")) {
         Sleep(100);
-        timeMs = static_cast<long long>(BASEIO::GetTimeMs());
+        timeMs = static_cast<long long>(OSYS::GetClockMs());
     }
     FILE *f = std::fopen("probe.txt", "w");
     if (f) {

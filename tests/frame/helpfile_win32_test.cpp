@@ -1,10 +1,10 @@
 // The help file: its topic list, the id mappings and which topics are shown, watched through a
 // HELPFILE whose viewer calls are recorded instead of opening a help viewer.
-#include "kestar/helpfile.h"
+#include "kestar/base/helpfile.h"
 
 #include <windows.h>
 
-#include "kestar/orvakapp.h"
+#include "kestar/base/orvakapp.h"
 #include "tests/support/tempfolder_support.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // The frame's message loop with the accelerator table of the language library, and the message
 // boxes' title rule and answers, in the test process itself.
-#include "kestar/orvakapp.h"
+#include "kestar/base/orvakapp.h"
 
 #include <windows.h>
 
-#include "kestar/osysresource.h"
-#include "kestar/winorvak.h"
+#include "kestar/base/osysresource.h"
+#include "kestar/base/winorvak.h"
 #include "lang/resource_ids.h"
 #include "tests/support/childprogram_support.h"
 #include "tests/support/dialog_watcher_support.h"

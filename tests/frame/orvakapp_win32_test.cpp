@@ -2,11 +2,11 @@
 // the box and exit code 99 without the English library, crash dumps, and the message loop's
 // accelerators.  The probe program (frameprobe.cpp) runs as a child in a scratch folder holding a
 // copy of it and the language libraries each case wants.
-#include "kestar/orvakapp.h"
+#include "kestar/base/orvakapp.h"
 
 #include <windows.h>
 
-#include "kestar/osysresource.h"
+#include "kestar/base/osysresource.h"
 #include "lang/resource_ids.h"
 #include "tests/support/childprogram_support.h"
 #include "tests/support/tempfolder_support.h"

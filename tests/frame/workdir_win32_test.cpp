@@ -1,16 +1,16 @@
 // The work folder on a scratch registry key: the switch, a stored value, the old value name, the
 // default, and the pending change with and without moving the data, including the refusals that
 // must keep the old folder and its files.
-#include "kestar/workdir.h"
+#include "kestar/base/workdir.h"
 
 #include <windows.h>
 
-#include "kestar/filename.h"
-#include "kestar/orvakapp.h"
-#include "kestar/osysfolder.h"
-#include "kestar/osyspath.h"
-#include "kestar/osysresource.h"
-#include "kestar/registry.h"
+#include "kestar/base/filename.h"
+#include "kestar/base/orvakapp.h"
+#include "kestar/base/osysfolder.h"
+#include "kestar/base/osyspath.h"
+#include "kestar/base/osysresource.h"
+#include "kestar/base/registry.h"
 #include "tests/support/childprogram_support.h"
 #include "tests/support/dialog_watcher_support.h"
 #include "tests/support/tempfolder_support.h"

@@ -11,8 +11,8 @@
 
 #include <unistd.h>
 
-#include "kestar/hash.h"
-#include "kestar/hashlist.h"
+#include "kestar/base/hash.h"
+#include "kestar/base/hashlist.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "kestar/baseform.h"
-#include "kestar/sffcodec.h"
+#include "kestar/media/baseform.h"
+#include "kestar/media/sffcodec.h"
 #include "portmonitor/jobscan.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -12,8 +12,8 @@
 
 #include <unistd.h>
 
-#include "kestar/hash.h"
-#include "kestar/netproc.h"
+#include "kestar/base/hash.h"
+#include "kestar/devices/netproc.h"
 
 namespace {
 

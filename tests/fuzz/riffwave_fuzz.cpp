@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "kestar/riffwave.h"
+#include "kestar/media/riffwave.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "kestar/baseform.h"
-#include "kestar/sffcodec.h"
+#include "kestar/media/baseform.h"
+#include "kestar/media/sffcodec.h"
 
 namespace {
 

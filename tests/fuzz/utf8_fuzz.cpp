@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "kestar/unicode.h"
+#include "kestar/base/unicode.h"
 
 namespace {
 

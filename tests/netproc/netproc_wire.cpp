@@ -13,11 +13,11 @@
 //       parameters' text of the last posted call that ran, "STOP" "<OK>".
 #include <windows.h>
 
-#include "kestar/eventsem.h"
-#include "kestar/filename.h"
-#include "kestar/mutexsem.h"
-#include "kestar/netproc.h"
-#include "kestar/osysthread.h"
+#include "kestar/base/eventsem.h"
+#include "kestar/base/filename.h"
+#include "kestar/base/mutexsem.h"
+#include "kestar/devices/netproc.h"
+#include "kestar/base/osysthread.h"
 
 #include <fcntl.h>
 #include <io.h>

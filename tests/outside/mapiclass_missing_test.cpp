@@ -2,7 +2,7 @@
 // and using it anyway is an assertion failure, not a crash.
 #include <gtest/gtest.h>
 
-#include "kestar/mapiclass.h"
+#include "kestar/devices/mapiclass.h"
 #include "tests/support/logcapture_support.h"
 
 #include <string>

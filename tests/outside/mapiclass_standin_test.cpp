@@ -3,7 +3,7 @@
 // the number search, and everything MAPI hands out given back.
 #include <gtest/gtest.h>
 
-#include "kestar/mapiclass.h"
+#include "kestar/devices/mapiclass.h"
 #include "tests/support/bytes_support.h"
 #include "tests/support/logcapture_support.h"
 

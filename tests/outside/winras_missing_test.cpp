@@ -2,7 +2,7 @@
 // failure of the program.
 #include <gtest/gtest.h>
 
-#include "kestar/winras.h"
+#include "kestar/devices/winras.h"
 #include "tests/support/logcapture_support.h"
 
 TEST(WINRAS_NOTAVAILABLE, GivesAnEmptyList)

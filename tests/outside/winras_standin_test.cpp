@@ -3,7 +3,7 @@
 // instances.
 #include <gtest/gtest.h>
 
-#include "kestar/winras.h"
+#include "kestar/devices/winras.h"
 #include "tests/support/bytes_support.h"
 #include "tests/support/logcapture_support.h"
 

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "kestar/sffcodec.h"
+#include "kestar/media/sffcodec.h"
 
 namespace {
 

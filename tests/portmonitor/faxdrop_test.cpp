@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "kestar/filesearch.h"
+#include "kestar/base/filesearch.h"
 #include "portmonitor/faxdrop.h"
 #include "tests/support/faxpages_support.h"
 #include "tests/support/tempfolder_support.h"

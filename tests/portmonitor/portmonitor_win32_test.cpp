@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "kestar/logit.h"
+#include "kestar/base/logit.h"
 #include "portmonitor/faxport.h"
 #include "portmonitor/portmonitor.h"
 #include "tests/portmonitor/dropfolder_support.h"

@@ -7,8 +7,8 @@
 // black border) shown through BASEIMAGE's bitmap, with a frame, and a line of text.
 #include <windows.h>
 
-#include "kestar/baseimage.h"
-#include "kestar/printer.h"
+#include "kestar/media/baseimage.h"
+#include "kestar/media/printer.h"
 
 #include <cstdio>
 #include <string>

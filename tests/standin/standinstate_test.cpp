@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "kestar/filename.h"
-#include "kestar/stringarray.h"
+#include "kestar/base/filename.h"
+#include "kestar/base/stringarray.h"
 #include "tests/support/childprogram_support.h"
 #include "tests/support/tempfolder_support.h"
 

@@ -1,6 +1,6 @@
 #include "tests/support/bytes_support.h"
 
-#include "kestar/soundcodec.h"
+#include "kestar/media/soundcodec.h"
 
 std::string TextOf(const BINARY &s, const char *nullText)
 {

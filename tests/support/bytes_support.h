@@ -3,7 +3,7 @@
 #ifndef TESTS_SUPPORT_BYTES_SUPPORT_H
 #define TESTS_SUPPORT_BYTES_SUPPORT_H
 
-#include "kestar/string.h"
+#include "kestar/base/string.h"
 
 #include <cstddef>
 #include <cstdint>

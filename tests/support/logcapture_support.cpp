@@ -1,7 +1,7 @@
 // Log capture for tests (see logcapture_support.h).
 #include "tests/support/logcapture_support.h"
 
-#include "kestar/logit.h"
+#include "kestar/base/logit.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The scratch folder of orderly-stop death tests (stopchild_support.h).
 #include "tests/support/stopchild_support.h"
 
-#include "kestar/logit.h"
+#include "kestar/base/logit.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "kestar/sffcodec.h"
-#include "kestar/sound.h"
+#include "kestar/media/sffcodec.h"
+#include "kestar/media/sound.h"
 
 namespace {
 

@@ -1,0 +1,386 @@
+// HASHLIST: the list of records, its text form (writer and the two readers), files, handles and
+// sorting.
+//
+// The readers walk the text in place, line by line, and parse each section straight into the
+// record stored in the list, so reading a phone book of tens of thousands of records costs time
+// in proportion to its size.
+#include "kestar/base/hashlist.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "kestar/base/logit.h"
+#include "kestar/base/osysfile.h"
+
+namespace {
+
+inline unsigned char FoldAscii(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+// Case-insensitive equality (whole) or prefix test of a against b, ASCII letters folded.
+bool FoldMatch(const char *a, const char *b, bool whole)
+{
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(a);
+    const unsigned char *q = reinterpret_cast<const unsigned char *>(b);
+    for (; *q; p++, q++)
+        if (FoldAscii(*p) != FoldAscii(*q))
+            return false;
+    return !whole || *p == 0;
+}
+
+// Holds a list's or record's lock for a scope.
+template <class T> class ScopeLock {
+public:
+    explicit ScopeLock(T &t) : a(t) { a.Lock(-1); }
+    ~ScopeLock() { a.Unlock(); }
+    ScopeLock(const ScopeLock &) = delete;
+    ScopeLock &operator=(const ScopeLock &) = delete;
+
+private:
+    T &a;
+};
+
+} // namespace
+
+HASHLIST::HASHLIST() : DYNARRAY<HASH>(64, 64)
+{
+    SetTypeName("HASHLIST");
+}
+
+HASHLIST::HASHLIST(const HASHLIST &other) : DYNARRAY<HASH>(other), sortNames(other.sortNames)
+{
+    SetTypeName("HASHLIST");
+}
+
+HASHLIST::HASHLIST(const STRING &text) : HASHLIST()
+{
+    // A number where a list was meant is a caller's mistake, not a list.
+    if (text.Buffer && std::atoi(text.Buffer) != 0) {
+        LOGIT::Assert(0, "(int)data==0", __FILE__, __LINE__, text.Buffer, 0);
+        return;
+    }
+    if (text.NotEmpty())
+        FromString(text);
+}
+
+HASHLIST::HASHLIST(const char *text) : HASHLIST(STRING(text))
+{
+}
+
+HASHLIST &HASHLIST::operator=(const HASHLIST &other)
+{
+    if (&other != this) {
+        DYNARRAY<HASH>::operator=(other);
+        sortNames = other.sortNames;
+    }
+    return *this;
+}
+
+HASHLIST::~HASHLIST() = default;
+
+STRING HASHLIST::ToString()
+{
+    // The list's lock is held throughout (the order list, then record, as in Save), so the
+    // records can be read straight from the table; each record is sized and written under one
+    // hold of its lock.
+    ScopeLock<HASHLIST> listLock(*this);
+    STRING out;
+    out.BlockSize = 0x4000;
+    out.Flags |= STRINGFLAG_DYNABLOCK;
+    out.SetNotNull();
+    int n = NumItems();
+    // One buffer for the whole text where the plain lengths tell its size (values that need
+    // escapes are rare; the check below still grows the buffer for them): building a phone book's
+    // text by doubling would copy it several times over and touch twice the memory.
+    size_t hint = 0;
+    std::vector<size_t> sizes(static_cast<size_t>(n));
+    for (int i = 0; i < n; i++) {
+        HASH *record = ppItems[i];
+        ScopeLock<STRINGARRAY> lock(record->keys);
+        sizes[static_cast<size_t>(i)] = record->TextSizeHint();
+        hint += 16 + sizes[static_cast<size_t>(i)];
+    }
+    hint += hint / 16;
+    if (hint > static_cast<size_t>(out.BufLen) && hint < 0x7FF00000u) {
+        // Make only allocates when the length passes the buffer: ask for one byte more than it holds.
+        out.BlockSize = static_cast<STRING_SIZE_T>(hint);
+        out.Make(out.BufLen);
+        out.Truncate(0);
+    }
+    for (int i = 0; i < n; i++) {
+        HASH *record = ppItems[i];
+        ScopeLock<STRINGARRAY> lock(record->keys);
+        // Escapes make a value at most four times as long (base64 less): only a record that might
+        // not fit is measured exactly.
+        size_t room = static_cast<size_t>(out.BufLen) - static_cast<size_t>(out.StrLen);
+        size_t need = 0;
+        if (room < 64 + 4 * (sizes[static_cast<size_t>(i)] + 16) || record->TextSizeHint() != sizes[static_cast<size_t>(i)])
+            need = static_cast<size_t>(out.StrLen) + 32 + record->TextSizeBound();
+        if (need > static_cast<size_t>(out.BufLen) - 8) {
+            // Grow to at least twice the size (the text's own block growth stops doubling at
+            // 2 MiB steps), so a long list costs a few copies, not one per 2 MiB.
+            size_t grown = static_cast<size_t>(out.BufLen) * 2;
+            if (grown < need)
+                grown = need;
+            if (grown > 0x7FF00000u)
+                grown = 0x7FF00000u;
+            STRING_SIZE_T length = out.StrLen;
+            out.BlockSize = static_cast<STRING_SIZE_T>(grown);
+            out.Make(length + 1);
+            out.Truncate(length);
+        }
+        char header[32];
+        int len = std::snprintf(header, sizeof header, "[#%d]\n", i);
+        out.Append(header, len);
+        record->AppendText(out);
+        out.Append("\n", 1);
+    }
+    return out;
+}
+
+int HASHLIST::Save(const char *path)
+{
+    LOGIT::Printf("HASHLIST::Save %s\n", STR::SafeText(path, "HASHLIST::Save"));
+    char error[256];
+    int rc;
+    {
+        ScopeLock<HASHLIST> lock(*this);
+        int n = NumItems();
+        rc = HASH::SaveText(path, ToString(), error, sizeof error) ? (n > 0 ? n : 1) : 0;
+    }
+    if (rc == 0)
+        LOGIT::Printf("HASHLIST::Save %s failed: %s\n", STR::SafeText(path, "HASHLIST::Save"), error);
+    LOGIT::Printf("HASHLIST::Save returns rc %d\n", rc);
+    return rc;
+}
+
+int HASHLIST::Load(const char *path)
+{
+    long size = path ? static_cast<long>(OSYSFILE::Size(path)) : -1;
+    LOGIT::Printf("HASHLIST::Load %s (%ld bytes)\n", STR::SafeText(path, "HASHLIST::Load"), size);
+    STRING text;
+    char error[256];
+    int n = 0;
+    // Read in binary and turn CR LF into LF while splitting lines, as text mode would.
+    if (path && text.Load(path, "rb")) {
+        std::snprintf(error, sizeof error, "OK");
+        if (text.Buffer)
+            n = ReadText(text.Buffer, static_cast<size_t>(text.StrLen), true);
+    } else {
+        OSYSFILE::LastErrorText(error, sizeof error);
+    }
+    LOGIT::Printf("HASHLIST::Load returns %d, %s\n", n, error);
+    return n;
+}
+
+int HASHLIST::FromString(const STRING &text)
+{
+    DeleteAll();
+    LOGIT::PrintfLevel(2, "HASHLIST::FromString after lines constructor\n");
+    if (!text.Buffer)
+        return 0;
+    return ReadText(text.Buffer, static_cast<size_t>(text.StrLen), false);
+}
+
+int HASHLIST::FromString(const char *text)
+{
+    return FromString(STRING(text));
+}
+
+int HASHLIST::ReadText(const char *p, size_t len, bool fromFile)
+{
+    ScopeLock<HASHLIST> lock(*this);
+    const char *end = p + len;
+    const char *preamble = nullptr, *preambleEnd = nullptr; // text before the first header
+    const char *section = p;  // start of the current section's lines
+    bool sectionHasText = false;
+    int headers = 0, added = 0;
+
+    auto store = [&](const char *from, const char *to) {
+        HASH *record = new HASH();
+        if (preamble) {
+            record->ParseText(preamble, static_cast<size_t>(preambleEnd - preamble));
+            preamble = nullptr;
+        }
+        record->ParseText(from, static_cast<size_t>(to - from));
+        AppendOwned(record);
+        added++;
+    };
+
+    while (p < end) {
+        const char *nl = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        const char *line = p;
+        const char *lineEnd = nl ? nl : end;
+        p = nl ? nl + 1 : end;
+        if (fromFile && nl && lineEnd > line && lineEnd[-1] == '\r')
+            lineEnd--; // CR LF is one line feed in a file
+        if (lineEnd == line)
+            continue; // empty lines carry nothing
+        if (line[0] != '[') {
+            for (const char *c = line; c < lineEnd && !sectionHasText; c++)
+                sectionHasText = *c != '\r';
+            continue;
+        }
+
+        // A section header "[#n]".  A malformed one is reported and still taken as a header.
+        size_t n = static_cast<size_t>(lineEnd - line);
+        if (n < 2 || line[1] != '#') {
+            STRING info = STRING::FromBytes(line, static_cast<STRING_SIZE_T>(n));
+            LOGIT::Assert(0, "buf[1]=='#'", __FILE__, __LINE__, info.Buffer, 0);
+        }
+        if (lineEnd[-1] != ']') {
+            STRING info = STRING::FromBytes(line, static_cast<STRING_SIZE_T>(n));
+            LOGIT::Assert(0, "buf[buf.Length()-2]==']'", __FILE__, __LINE__, info.Buffer, 0);
+        }
+        if (headers == 0) {
+            if (sectionHasText) {
+                // Lines before the first header: reported, and read into the first record
+                // rather than lost.
+                STRING info = STRING::FromBytes(section, static_cast<STRING_SIZE_T>(line - section));
+                LOGIT::Assert(0, "Section.Length()==0", __FILE__, __LINE__, info.Buffer, 0);
+                preamble = section;
+                preambleEnd = line;
+            }
+        } else {
+            store(section, line);
+        }
+        if (!fromFile) {
+            // The number of a header only checks the order: records always follow one another,
+            // so a gap or a repeat in what a peer sent cannot make a hole in the list.
+            long long number = -1;
+            if (n > 2 && line[1] == '#' && line[2] >= '0' && line[2] <= '9') {
+                number = 0;
+                for (const char *c = line + 2; c < lineEnd && *c >= '0' && *c <= '9' && number < 0x7FFFFFFF; c++)
+                    number = number * 10 + (*c - '0');
+            }
+            if (number > 0x7FFFFFFF)
+                number = 0x7FFFFFFF;
+            if (number != headers)
+                LOGIT::Printf("HASHLIST::FromString section [#%ld] read as record %d\n", static_cast<long>(number),
+                              headers);
+        }
+        headers++;
+        section = p;
+        sectionHasText = false;
+    }
+    // The last section is a record even when empty, so that a list with an empty last record
+    // reads back with as many records as were written; text without any header is one record.
+    if (headers > 0 || sectionHasText)
+        store(section, end);
+    return added;
+}
+
+void HASHLIST::AppendOwned(HASH *record)
+{
+    if (ppItems && ItemCount < MaxItems) {
+        ppItems[ItemCount++] = record;
+        return;
+    }
+    // A full table grows by at least its own size while a list is read (a fixed step of 64 would
+    // copy the table of a big phone book over and over); the copy InsertItem makes of the record
+    // is replaced by the record itself.
+    STRING_SIZE_T step = GrowBy;
+    if (GrowBy < ItemCount)
+        GrowBy = ItemCount;
+    STRING_SIZE_T index = InsertItem(ItemCount, *record);
+    GrowBy = step;
+    delete ppItems[index];
+    ppItems[index] = record;
+}
+
+uint32_t HASHLIST::NewHandle()
+{
+    uint32_t largest = 0;
+    int n = NumItems();
+    for (int i = 0; i < n; i++) {
+        uint32_t h = (*this)[i]->Handle;
+        if (h > largest)
+            largest = h;
+    }
+    return largest == 0 ? 16534u : largest + 1;
+}
+
+int HASHLIST::FindHandle(uint32_t handle)
+{
+    int n = NumItems();
+    for (int i = 0; i < n; i++)
+        if ((*this)[i]->Handle == handle)
+            return i;
+    return -1;
+}
+
+int HASHLIST::FindValue(const char *name, const char *value, int whole)
+{
+    const char *wanted = STR::SafeText(value, "HASHLIST::FindValue");
+    if (!wanted)
+        return -1;
+    int n = NumItems();
+    for (int i = 0; i < n; i++) {
+        STRING *v = nullptr;
+        if (!(*this)[i]->Exists(name, &v))
+            continue;
+        const char *text = v->Buffer ? v->Buffer : "<NULL>";
+        if (FoldMatch(text, wanted, whole != 0))
+            return i;
+    }
+    return -1;
+}
+
+int HASHLIST::Compare(HASH *x, HASH *y, int flags)
+{
+    HASHLIST *self = this;
+    int count = sortNames.NumItems();
+    for (int k = 0; k < count; k++) {
+        const char *name = self->sortNames[k]->Buffer;
+        const STRING *va = x->Lookup(name);
+        const STRING *vb = y->Lookup(name);
+        const char *ta = (va && va->Buffer) ? va->Buffer : "<NULL>";
+        const char *tb = (vb && vb->Buffer) ? vb->Buffer : "<NULL>";
+        int r;
+        if (flags & 0x01) {
+            long long na = std::strtoll(ta, nullptr, 10), nb = std::strtoll(tb, nullptr, 10);
+            r = (na > nb) - (na < nb);
+        } else {
+            r = std::strcmp(ta, tb);
+        }
+        if (r != 0)
+            return r;
+    }
+    return 0;
+}
+
+void HASHLIST::SortBy(const char *const *names, int count, int flags)
+{
+    sortNames.FreeItems();
+    for (int k = 0; names && k < count; k++)
+        sortNames.AddItem(STRING(STR::SafeText(names[k], "HASHLIST::SortBy")));
+    if (!LOGIT::Assert(sortNames.NumItems() > 0, "count>0", __FILE__, __LINE__, nullptr, 0) ||
+        sortNames.NumItems() == 0)
+        return;
+
+    ScopeLock<HASHLIST> lock(*this);
+    // A record that lacks a sort name is sorted as if its value were NULL; say so once.
+    int n = NumItems(), lacking = 0;
+    for (int i = 0; i < n; i++) {
+        HASH *record = (*this)[i];
+        for (int k = 0; k < sortNames.NumItems(); k++) {
+            if (!record->Lookup(sortNames[k]->Buffer)) {
+                lacking++;
+                break;
+            }
+        }
+    }
+    if (lacking)
+        LOGIT::Printf("HASHLIST::SortBy %d of %d records lack a sort name; sorted as NULL\n", lacking, n);
+    Sort(flags);
+}
+
+void HASHLIST::SortByKey(const char *name, int flags)
+{
+    const char *names[1] = {name};
+    SortBy(names, 1, flags);
+}
