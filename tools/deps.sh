@@ -28,7 +28,7 @@ RECIPE_REV=1            # bump when the build options below change
 PKGS="mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev \
   cmake ninja-build ccache make pkg-config dpkg-dev xz-utils bzip2 googletest g++ clang libclang-rt-14-dev \
   zlib1g-dev wine wine64 wine32:i386 xvfb xauth imagemagick x11-apps python3 \
-  locales cups cups-bsd printer-driver-cups-pdf libcups2:i386 poppler-utils sox libtiff-dev"
+  locales cups cups-bsd printer-driver-cups-pdf libcups2:i386 poppler-utils sox libtiff-dev qpdf"
 
 log()  { printf '[deps %s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
 stage() {
