@@ -47,6 +47,13 @@ for arch in native $(plx_run_arches); do
     esac
     [[ ${PIPESTATUS[0]} == 0 ]] || { echo "$(basename "$bin") ($arch) failed" >&2; rc=1; }
     set -e
+    # Reference figures measured natively (tools no Windows build can start, such as ImageMagick)
+    # go to the Windows runs: lines "imagemagick VARIABLE VALUE".
+    if [[ $arch == native ]]; then
+      while read -r tag name value; do
+        if [[ $tag == imagemagick && $name =~ ^PLX_BENCH_[A-Z0-9_]+$ ]]; then export "$name=$value"; fi
+      done < "$out"
+    fi
     # Wine may end lines with CR.
     tr -d '\r' < "$out" | sed -n "s/^BENCH /$arch | /p" >> "$results"
     rm -f "$out"

@@ -4,6 +4,8 @@
 
 #include <tiffio.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "kestar/base/logit.h"
@@ -76,28 +78,52 @@ TEST(TIFIMAGE, SavesEveryPageFromBaseAndLoadsThemBack)
     EXPECT_EQ(loaded.Data.Length(), 0);
 }
 
-TEST(TIFIMAGE, ConvertNamesThePdfAfterTheInput)
+TEST(TIFIMAGE, ConvertWritesThePdfNamedAfterTheInput)
 {
     TEMPFOLDER dir;
     std::string log = dir.File("convert.log");
     ASSERT_EQ(1, LOGIT::HandleSwitch(("/LOGIT:" + log).c_str()));
+    const std::vector<Page> pages = {faxtest::RandomRuns(1728, 40, 3), faxtest::RandomRuns(1728, 25, 4)};
+    std::vector<uint8_t> data = faxtest::ToBase(pages);
+    BASEIMAGE base(data.data(), (STRING_SIZE_T)data.size(), "IMAGE BASE:", BASEIMAGE::kBlockSize);
+    TIFIMAGE tif("IMAGE TIF:", BASEIMAGE::kBlockSize);
+    ASSERT_TRUE(tif.FromBase(base));
     struct Case {
         std::string input;
         const char *output;
         std::string expected;
     };
+    std::string elsewhere = dir.File("elsewhere.pdf");
     const Case cases[] = {
         {dir.File("fax.tif"), nullptr, dir.File("fax.pdf")},
+        // The viewer's export writes its TIFF as "....TMP" beside the PDF: it must survive.
         {dir.File("fax.TMP"), nullptr, dir.File("fax.pdf")},
-        {dir.File("fax.tif"), "elsewhere.pdf", "elsewhere.pdf"},
+        {dir.File("fax.tif"), elsewhere.c_str(), elsewhere},
     };
     for (const Case &c : cases) {
-        // No PDF writer in this build (and no input file): the conversion fails.
-        EXPECT_EQ(TIFIMAGE::Convert(c.input.c_str(), c.output), 0) << c.input;
+        SCOPED_TRACE(c.input);
+        std::remove(c.expected.c_str());
+        ASSERT_TRUE(tif.Save(c.input.c_str()));
+        EXPECT_EQ(TIFIMAGE::Convert(c.input.c_str(), c.output), 1);
+        EXPECT_TRUE(FileExistsForTest(c.input));
+        std::string pdf = ReadWholeFile(c.expected);
+        // Two fax pages: objects 1-3, pages 4 and 9, 13 objects and 14 cross-reference entries.
+        EXPECT_NE(pdf.find("/Kids [ 4 0 R 9 0 R ] \r/Count 2 \r"), std::string::npos);
+        EXPECT_NE(pdf.find("xref\r0 14 \r"), std::string::npos);
+        EXPECT_NE(pdf.find("/Size 14\r"), std::string::npos);
+        size_t xref = pdf.find("xref\r0 14 \r0000000000 65535 f\r\n");
+        ASSERT_NE(xref, std::string::npos);
+        for (int i = 1; i <= 13; i++) {
+            size_t offset = std::strtoul(pdf.c_str() + xref + 29 + 20 * (i - 1), nullptr, 10);
+            std::string head = std::to_string(i) + " 0 obj\r";
+            EXPECT_EQ(pdf.compare(offset, head.size(), head), 0) << i;
+        }
+        EXPECT_NE(pdf.find("/CCITTFaxDecode /DecodeParms << /K -1 /Columns 1728 /Rows 40>>"), std::string::npos);
+        EXPECT_NE(pdf.find("/CCITTFaxDecode /DecodeParms << /K -1 /Columns 1728 /Rows 25>>"), std::string::npos);
     }
     LOGIT::Close();
     std::string text = ReadWholeFile(log);
     EXPECT_NE(text.find("TIFIMAGE::Convert TIF2PDF"), std::string::npos);
     for (const Case &c : cases)
-        EXPECT_NE(text.find(c.input + " -> " + c.expected), std::string::npos) << c.expected;
+        EXPECT_NE(text.find("convert_tiff_to_pdf " + c.input + " -> " + c.expected), std::string::npos) << c.expected;
 }
