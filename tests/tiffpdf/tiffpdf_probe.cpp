@@ -45,6 +45,12 @@ bool Ink(uint32_t x, uint32_t y, uint32_t w, uint32_t h, int page)
     return false;
 }
 
+// The colour map of the palette fixture: 16 entries, 16-bit values whose high bytes count.
+uint16_t MapValue(int channel, uint32_t index)
+{
+    return (uint16_t)((((index * 16 + (uint32_t)channel * 90) & 255) << 8) | 0x5A);
+}
+
 // The rendered colour of each pixel (one byte per sample).
 std::vector<uint8_t> Rendered(const FIXTURE &f, int page)
 {
@@ -53,6 +59,10 @@ std::vector<uint8_t> Rendered(const FIXTURE &f, int page)
         for (uint32_t x = 0; x < f.Width; x++) {
             if (f.Bits == 1) {
                 out.push_back(Ink(x, y, f.Width, f.Length, page) ? 0 : 255);
+            } else if (f.Photometric == PHOTOMETRIC_PALETTE) {
+                uint32_t index = (x / 3 + y * 5) % 16;
+                for (int c = 0; c < 3; c++)
+                    out.push_back((uint8_t)(MapValue(c, index) >> 8));
             } else if (f.Samples == 1) {
                 uint8_t v = (uint8_t)(x * 5 + y * 9);
                 out.push_back(f.Photometric == PHOTOMETRIC_MINISWHITE ? (uint8_t)(255 - v) : v);
@@ -73,6 +83,9 @@ std::vector<uint8_t> Row(const FIXTURE &f, uint32_t y, int page)
             bool bit = Ink(x, y, f.Width, f.Length, page) == (f.Photometric == PHOTOMETRIC_MINISWHITE);
             if (bit)
                 row[x / 8] |= (uint8_t)(0x80 >> (x % 8));
+        } else if (f.Photometric == PHOTOMETRIC_PALETTE) {
+            uint32_t index = (x / 3 + y * 5) % 16;
+            row[x / 2] |= (uint8_t)(x % 2 ? index : index << 4);
         } else if (f.Samples == 1) {
             row[x] = (uint8_t)(x * 5 + y * 9);
         } else {
@@ -99,6 +112,13 @@ bool WriteFixture(const FIXTURE &f, const std::string &path)
         TIFFSetField(tif, TIFFTAG_FILLORDER, f.FillOrder);
         TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, f.RowsPerStrip ? f.RowsPerStrip : f.Length);
+        if (f.Photometric == PHOTOMETRIC_PALETTE) {
+            std::vector<uint16_t> map[3];
+            for (int c = 0; c < 3; c++)
+                for (uint32_t i = 0; i < 16; i++)
+                    map[c].push_back(MapValue(c, i));
+            TIFFSetField(tif, TIFFTAG_COLORMAP, map[0].data(), map[1].data(), map[2].data());
+        }
         if (f.XRes > 0) {
             TIFFSetField(tif, TIFFTAG_XRESOLUTION, f.XRes);
             TIFFSetField(tif, TIFFTAG_YRESOLUTION, f.YRes);
@@ -119,7 +139,7 @@ bool WriteRaster(const std::string &path, const FIXTURE &f, const std::vector<ui
     FILE *file = std::fopen(path.c_str(), "wb");
     if (!file)
         return false;
-    bool colour = f.Bits == 8 && f.Samples == 3;
+    bool colour = f.Samples == 3 || f.Photometric == PHOTOMETRIC_PALETTE;
     std::fprintf(file, "%s\n%lu %lu\n255\n", colour ? "P6" : "P5", (unsigned long)f.Width, (unsigned long)f.Length);
     bool ok = std::fwrite(pixels.data(), 1, pixels.size(), file) == pixels.size();
     return std::fclose(file) == 0 && ok;
@@ -153,6 +173,7 @@ int main()
         {"g4strips", 301, 203, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4, FILLORDER_MSB2LSB, 50, 100, 100, 1},
         {"grey", 63, 42, 8, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_NONE, FILLORDER_MSB2LSB, 0, 72, 72, 1},
         {"rgb", 63, 42, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE, FILLORDER_MSB2LSB, 5, 72, 72, 1},
+        {"palette", 63, 42, 4, 1, PHOTOMETRIC_PALETTE, COMPRESSION_NONE, FILLORDER_MSB2LSB, 0, 72, 72, 1},
     };
     FILE *cases = std::fopen("cases.txt", "wb");
     if (!cases) {
@@ -180,7 +201,8 @@ int main()
         double ox = (kPageWidth - width) / 2.0 * rx / 72.0;
         double oy = (kPageLength - (kPageLength + length) / 2.0) * ry / 72.0;
         for (int p = 0; p < f.Pages; p++) {
-            std::string raster = f.Name + "-" + std::to_string(p + 1) + (f.Samples == 3 ? ".ppm" : ".pgm");
+            bool colour = f.Samples == 3 || f.Photometric == PHOTOMETRIC_PALETTE;
+            std::string raster = f.Name + "-" + std::to_string(p + 1) + (colour ? ".ppm" : ".pgm");
             if (!WriteRaster(raster, f, Rendered(f, p))) {
                 std::printf("%s: raster not written\n", raster.c_str());
                 failures++;
