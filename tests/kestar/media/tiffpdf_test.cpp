@@ -910,3 +910,68 @@ TEST(TIFFPDF, RefusedPagesReportAndLeaveNoFile)
         EXPECT_EQ(Listing(dir), std::vector<std::string>{"in.tif"});
     }
 }
+
+TEST(TIFFPDF, SeparatePlanesAreInterleaved)
+{
+    const uint32_t width = 5, length = 3;
+    TEMPFOLDER dir;
+    HANDLERS handlers;
+    std::string tif = dir.File("in.tif"), pdfName = dir.File("out.pdf");
+    TIFF *t = TIFFOpen(tif.c_str(), "w");
+    ASSERT_NE(t, nullptr);
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, length);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_SEPARATE);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 2u); // two strips per plane
+    std::string expected(width * length * 3, '\0');
+    for (uint32_t p = 0; p < 3; p++) {
+        std::string plane;
+        for (uint32_t i = 0; i < width * length; i++) {
+            plane += (char)(i * 11 + p * 100);
+            expected[i * 3 + p] = (char)(i * 11 + p * 100);
+        }
+        ASSERT_GT(TIFFWriteEncodedStrip(t, p * 2, &plane[0], width * 2), 0);
+        ASSERT_GT(TIFFWriteEncodedStrip(t, p * 2 + 1, &plane[width * 2], width), 0);
+    }
+    TIFFClose(t);
+    ASSERT_EQ(convert_tiff_to_pdf(tif.c_str(), pdfName.c_str()), 1) << handlers.All();
+    PDF pdf = ReadPdf(pdfName);
+    std::string dict, stream;
+    ASSERT_TRUE(pdf.Image(7, dict, stream));
+    EXPECT_NE(dict.find("/BitsPerComponent 8\r/ColorSpace /DeviceRGB \r >>\r"), std::string::npos) << dict;
+    EXPECT_EQ(stream, expected);
+}
+
+TEST(TIFFPDF, PageTooLargeIsRefusedAsAFailedAllocation)
+{
+    // 40000 rows of 65000 pixels in strips: 325 MB decoded, past the 256 MiB limit.
+    TEMPFOLDER dir;
+    std::string tif = dir.File("huge.tif"), pdfName = dir.File("huge.pdf");
+    SPEC s;
+    s.Width = 65000;
+    s.Length = 40000;
+    s.RowsPerStrip = 20000;
+    TIFF *t = TIFFOpen(tif.c_str(), "w");
+    ASSERT_NE(t, nullptr);
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, s.Width);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, s.Length);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, s.RowsPerStrip);
+    // White rows: a few bytes of Group 4 per row, so the file stays small.
+    std::vector<uint8_t> row(s.Width / 8 + 1, 0);
+    for (uint32_t y = 0; y < s.Length; y++)
+        ASSERT_GE(TIFFWriteScanline(t, row.data(), y, 0), 0);
+    TIFFClose(t);
+    HANDLERS handlers;
+    EXPECT_EQ(convert_tiff_to_pdf(tif.c_str(), pdfName.c_str()), 0);
+    std::string expected =
+        "E Parlomatix: Can't allocate 325000000 bytes of memory for t2p_readwrite_pdf_image, " + tif;
+    EXPECT_TRUE(handlers.Has(expected)) << expected << "\n" << handlers.All();
+    EXPECT_FALSE(FileExistsForTest(pdfName));
+}
