@@ -16,6 +16,8 @@
 namespace {
 
 const char kModule[] = "Parlomatix";
+// Primaries for a page with a white point but none of its own.
+const float kSrgbPrimaries[6] = {0.64f, 0.33f, 0.30f, 0.60f, 0.15f, 0.06f};
 
 struct PAPER {
     const char *Name;
@@ -120,6 +122,21 @@ bool t2p_paper_size(const char *name, float *width, float *length)
     return false;
 }
 
+// The number of transfer functions the current directory has (0, 1 or 3), and their tables.
+static int TransferFunctions(TIFF *input, const uint16_t *tables[3])
+{
+    tables[0] = tables[1] = tables[2] = nullptr;
+    if (!TIFFGetField(input, TIFFTAG_TRANSFERFUNCTION, &tables[0], &tables[1], &tables[2]) || !tables[0])
+        return 0;
+    uint16_t samples = 1, extras = 0;
+    uint16_t *extraTypes = nullptr;
+    TIFFGetFieldDefaulted(input, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(input, TIFFTAG_EXTRASAMPLES, &extras, &extraTypes);
+    if (samples - extras > 1 && tables[1] && tables[2] && (tables[1] != tables[0] || tables[2] != tables[0]))
+        return 3;
+    return 1;
+}
+
 void t2p_read_tiff_init(T2P *t2p, TIFF *input)
 {
     tdir_t directories = TIFFNumberOfDirectories(input);
@@ -172,6 +189,23 @@ void t2p_read_tiff_init(T2P *t2p, TIFF *input)
                            (photometric == PHOTOMETRIC_RGB && samples != 3)))) {
             page.Extra++; // the palette
             t2p->ObjectCount++;
+        }
+        const uint16_t *tables[3];
+        int transfers = TransferFunctions(input, tables);
+        if (transfers > 0) {
+            // The graphics state and one object per function.
+            page.Extra += (uint32_t)transfers + 1;
+            t2p->ObjectCount += (uint32_t)transfers + 1;
+            if (t2p->PdfMinor < 2)
+                t2p->PdfMinor = 2;
+        }
+        uint32_t iccLength = 0;
+        void *icc = nullptr;
+        if (TIFFGetField(input, TIFFTAG_ICCPROFILE, &iccLength, &icc) && icc && iccLength > 0) {
+            page.Extra++;
+            t2p->ObjectCount++;
+            if (t2p->PdfMinor < 3)
+                t2p->PdfMinor = 3;
         }
         if (page.TileCount > 0) {
             uint16_t planar = PLANARCONFIG_CONTIG, samples = 1;
@@ -580,6 +614,45 @@ void t2p_read_tiff_image(T2P *t2p, TIFF *input)
     }
     if (t2p->BitsPerSample == 1 && t2p->SamplesPerPixel == 1)
         t2p->Compress = T2P_COMPRESS_G4;
+
+    // Transfer functions, calibration and the ICC profile.
+    const uint16_t *tables[3];
+    t2p->TransferCount = TransferFunctions(input, tables);
+    for (int i = 0; i < 3; i++) {
+        if (i < t2p->TransferCount)
+            t2p->Transfer[i].assign(tables[i], tables[i] + ((size_t)1 << t2p->BitsPerSample));
+        else
+            t2p->Transfer[i].clear();
+    }
+    float *white = nullptr, *primaries = nullptr;
+    bool hasWhite = TIFFGetField(input, TIFFTAG_WHITEPOINT, &white) && white && white[1] != 0.0f;
+    bool hasPrimaries = TIFFGetField(input, TIFFTAG_PRIMARYCHROMATICITIES, &primaries) && primaries;
+    if (hasWhite && !(t2p->ColorSpace & T2P_CS_LAB)) {
+        t2p->WhitePoint[0] = white[0];
+        t2p->WhitePoint[1] = white[1];
+    } else if (!(t2p->ColorSpace & T2P_CS_LAB)) {
+        t2p->WhitePoint[0] = 0.3457f; // D50, as for Lab
+        t2p->WhitePoint[1] = 0.3585f;
+    }
+    bool plain = !(t2p->ColorSpace & T2P_CS_PALETTE);
+    if (plain && (t2p->ColorSpace & T2P_CS_GRAY) && hasWhite)
+        t2p->ColorSpace |= T2P_CS_CALGRAY;
+    if (plain && (t2p->ColorSpace & T2P_CS_RGB) && (hasWhite || hasPrimaries)) {
+        t2p->ColorSpace |= T2P_CS_CALRGB;
+        if (hasPrimaries)
+            std::copy(primaries, primaries + 6, t2p->Primaries);
+        else
+            std::copy(kSrgbPrimaries, kSrgbPrimaries + 6, t2p->Primaries);
+    }
+    uint32_t iccLength = 0;
+    void *icc = nullptr;
+    if (TIFFGetField(input, TIFFTAG_ICCPROFILE, &iccLength, &icc) && icc && iccLength > 0) {
+        const unsigned char *bytes = static_cast<const unsigned char *>(icc);
+        t2p->IccProfile.assign(bytes, bytes + iccLength);
+        t2p->ColorSpace |= T2P_CS_ICCBASED;
+    } else {
+        t2p->IccProfile.clear();
+    }
 
     t2p->DataSize = DataSize(t2p, input);
     t2p->PdfBits = t2p->BitsPerSample;

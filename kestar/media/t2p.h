@@ -119,6 +119,11 @@ struct T2P {
     uint32_t PaletteObject = 0;
     int LabRange[4] = {0, 0, 0, 0};
     float WhitePoint[2] = {0, 0};
+    float Primaries[6] = {0, 0, 0, 0, 0, 0};
+    int TransferCount = 0;                    // 0, 1 or 3 transfer functions
+    std::vector<uint16_t> Transfer[3];        // their tables, 2^bits entries each
+    std::vector<unsigned char> IccProfile;    // empty: none
+    uint32_t IccObject = 0;
 
     // The caller's name of the output, for messages (the file actually written may be a
     // temporary one).

@@ -228,6 +228,8 @@ void WritePage(T2P *t2p, PDFOUT &pdf, uint32_t number)
         }
     }
     pdf.Put(">>\r");
+    if (t2p->TransferCount > 0)
+        pdf.Printf("/ExtGState <</GS1 %lu 0 R >> \r", (unsigned long)(number + 3));
     pdf.Put("/ProcSet [ ");
     if (t2p->ColorSpace == T2P_CS_BILEVEL || t2p->ColorSpace == T2P_CS_GRAY) {
         pdf.Put("/ImageB ");
@@ -240,10 +242,11 @@ void WritePage(T2P *t2p, PDFOUT &pdf, uint32_t number)
     pdf.ObjEnd();
 }
 
-std::string ContentLine(const T2P_BOX &box, const char *name)
+std::string ContentLine(const T2P_BOX &box, const char *name, bool gs)
 {
     char line[512];
-    snprintf(line, sizeof(line), "q %s %.4f %.4f %.4f %.4f %.4f %.4f cm /Im%s Do Q\r", "", box.Mat[0], box.Mat[1],
+    snprintf(line, sizeof(line), "q %s %.4f %.4f %.4f %.4f %.4f %.4f cm /Im%s Do Q\r", gs ? "/GS1 gs " : "",
+             box.Mat[0], box.Mat[1],
              box.Mat[2], box.Mat[3], box.Mat[4], box.Mat[5], name);
     return line;
 }
@@ -252,7 +255,7 @@ void WriteContent(T2P *t2p, PDFOUT &pdf, uint32_t number)
 {
     char name[64];
     snprintf(name, sizeof(name), "%lu", (unsigned long)(t2p->CurrentPage + 1));
-    std::string content = ContentLine(t2p->ImageBox, name);
+    std::string content = ContentLine(t2p->ImageBox, name, t2p->TransferCount > 0);
     pdf.ObjStart(number);
     pdf.DictStart();
     pdf.StreamLengthRef(number + 1);
@@ -270,13 +273,65 @@ void WriteWhitePoint(T2P *t2p, PDFOUT &pdf)
     pdf.Printf("/WhitePoint [%.4f %.4f %.4f] \r", x / y, 1.0f, (1.0f - x - y) / y);
 }
 
-void WriteColorSpace(T2P *t2p, PDFOUT &pdf, bool base = false)
+// The XYZ matrix of calibrated RGB: the primaries' XYZ (Y = 1) scaled so that RGB (1, 1, 1)
+// gives the white point; written column by column (red, green, blue).
+void WriteCalRgbMatrix(T2P *t2p, PDFOUT &pdf)
 {
-    if (!base && (t2p->ColorSpace & T2P_CS_PALETTE)) {
+    double m[3][3]; // m[row][primary]
+    for (int i = 0; i < 3; i++) {
+        double x = t2p->Primaries[2 * i], y = t2p->Primaries[2 * i + 1];
+        if (y == 0)
+            y = 1e-6;
+        m[0][i] = x / y;
+        m[1][i] = 1.0;
+        m[2][i] = (1.0 - x - y) / y;
+    }
+    double xw = t2p->WhitePoint[0], yw = t2p->WhitePoint[1];
+    double w[3] = {xw / yw, 1.0, (1.0 - xw - yw) / yw};
+    // Solve m * s = w by Cramer's rule.
+    auto det = [](double a[3][3]) {
+        return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) - a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+               a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+    };
+    double d = det(m);
+    double scale[3] = {1, 1, 1};
+    if (d != 0) {
+        for (int i = 0; i < 3; i++) {
+            double a[3][3];
+            for (int r = 0; r < 3; r++)
+                for (int c = 0; c < 3; c++)
+                    a[r][c] = c == i ? w[r] : m[r][c];
+            scale[i] = det(a) / d;
+        }
+    }
+    float v[9];
+    for (int i = 0; i < 3; i++)
+        for (int r = 0; r < 3; r++)
+            v[i * 3 + r] = (float)(m[r][i] * scale[i]);
+    pdf.Printf("/Matrix [%.4f %.4f %.4f %.4f %.4f %.4f %.4f %.4f %.4f] \r", v[0], v[1], v[2], v[3], v[4], v[5], v[6],
+               v[7], v[8]);
+}
+
+void WriteColorSpace(T2P *t2p, PDFOUT &pdf, bool base = false, bool withIcc = true)
+{
+    // The profile describes the page's colours: a palette's base, else the image itself.
+    bool palette = (t2p->ColorSpace & T2P_CS_PALETTE) != 0;
+    if (withIcc && (t2p->ColorSpace & T2P_CS_ICCBASED) && (palette ? base : !base)) {
+        pdf.Printf("[/ICCBased %lu 0 R] \r", (unsigned long)t2p->IccObject);
+    } else if (!base && (t2p->ColorSpace & T2P_CS_PALETTE)) {
         pdf.Put("[ /Indexed ");
         WriteColorSpace(t2p, pdf, true);
         pdf.Printf("%lu %lu 0 R ]\r", (unsigned long)((1u << t2p->BitsPerSample) - 1),
                    (unsigned long)t2p->PaletteObject);
+    } else if (t2p->ColorSpace & T2P_CS_CALGRAY) {
+        pdf.Put("[/CalGray << \r");
+        WriteWhitePoint(t2p, pdf);
+        pdf.Put("/Gamma 2.2 \r>>] \r");
+    } else if (t2p->ColorSpace & T2P_CS_CALRGB) {
+        pdf.Put("[/CalRGB << \r");
+        WriteWhitePoint(t2p, pdf);
+        WriteCalRgbMatrix(t2p, pdf);
+        pdf.Put("/Gamma [2.2 2.2 2.2] \r>>] \r");
     } else if (t2p->ColorSpace & (T2P_CS_BILEVEL | T2P_CS_GRAY)) {
         pdf.Put("/DeviceGray \r");
     } else if (t2p->ColorSpace & T2P_CS_RGB) {
@@ -290,6 +345,54 @@ void WriteColorSpace(T2P *t2p, PDFOUT &pdf, bool base = false)
                    t2p->LabRange[3]);
         pdf.Put(">>] \r");
     }
+}
+
+// The extended graphics state and the transfer functions (sampled, 16 bits big-endian).
+void WriteTransfer(T2P *t2p, PDFOUT &pdf, uint32_t number)
+{
+    pdf.ObjStart(number);
+    if (t2p->TransferCount == 1)
+        pdf.Printf("<< /Type /ExtGState \r/TR %lu 0 R ", (unsigned long)(number + 1));
+    else
+        pdf.Printf("<< /Type /ExtGState \r/TR [ %lu 0 R %lu 0 R %lu 0 R /Identity ] ", (unsigned long)(number + 1),
+                   (unsigned long)(number + 2), (unsigned long)(number + 3));
+    pdf.Put(" >> \r");
+    pdf.ObjEnd();
+    uint32_t entries = 1u << t2p->BitsPerSample;
+    for (int i = 0; i < t2p->TransferCount; i++) {
+        std::string table;
+        for (uint32_t e = 0; e < entries && e < t2p->Transfer[i].size(); e++) {
+            table += (char)(t2p->Transfer[i][e] >> 8);
+            table += (char)(t2p->Transfer[i][e] & 0xFF);
+        }
+        pdf.ObjStart(number + 1 + (uint32_t)i);
+        pdf.DictStart();
+        pdf.Put("/FunctionType 0 \r/Domain [0.0 1.0] \r/Range [0.0 1.0] \r");
+        pdf.Printf("/Size [%lu] \r/BitsPerSample 16 \r", (unsigned long)entries);
+        pdf.StreamLength(table.size());
+        pdf.DictEnd();
+        pdf.StreamStart();
+        pdf.Put(table.data(), table.size());
+        pdf.StreamEnd();
+        pdf.ObjEnd();
+    }
+}
+
+// The ICC profile stream, with the colour space it stands for as the alternate.
+void WriteIcc(T2P *t2p, PDFOUT &pdf, uint32_t number)
+{
+    t2p->IccObject = number;
+    pdf.ObjStart(number);
+    pdf.DictStart();
+    pdf.Printf("/N %u \r", (unsigned)t2p->PdfSamples);
+    pdf.Put("/Alternate ");
+    WriteColorSpace(t2p, pdf, false, false);
+    pdf.StreamLength(t2p->IccProfile.size());
+    pdf.DictEnd();
+    pdf.StreamStart();
+    pdf.Put(t2p->IccProfile.data(), t2p->IccProfile.size());
+    pdf.StreamEnd();
+    pdf.ObjEnd();
 }
 
 // The palette stream of a palette page.
@@ -641,8 +744,15 @@ uint64_t t2p_write_pdf(T2P *t2p, TIFF *input, T2POUTPUT &output, TIFF *handle)
         uint32_t number = pages[t2p->CurrentPage];
         WritePage(t2p, pdf, number);
         WriteContent(t2p, pdf, number + 1);
+        uint32_t next = number + 3;
+        if (t2p->TransferCount > 0) {
+            WriteTransfer(t2p, pdf, next);
+            next += 1 + (uint32_t)t2p->TransferCount;
+        }
         if (t2p->ColorSpace & T2P_CS_PALETTE)
-            WritePalette(t2p, pdf, number + 3);
+            WritePalette(t2p, pdf, next++);
+        if (t2p->ColorSpace & T2P_CS_ICCBASED)
+            WriteIcc(t2p, pdf, next++);
         WriteImage(t2p, input, pdf, output, handle, number + 3 + t2p->Pages[t2p->CurrentPage].Extra);
     }
     if (!t2p->Error)

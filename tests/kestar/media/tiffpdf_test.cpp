@@ -963,7 +963,8 @@ TEST(TIFFPDF, PageTooLargeIsRefusedAsAFailedAllocation)
     TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
     TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
     TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, s.RowsPerStrip);
-    // White rows: a few bytes of Group 4 per row, so the file stays small.
+    // White rows only: the strips are written raw (a few bytes of Group 4 each would do, but an
+    // empty strip decodes as white rows too, with a warning at most).
     std::vector<uint8_t> row(s.Width / 8 + 1, 0);
     for (uint32_t y = 0; y < s.Length; y++)
         ASSERT_GE(TIFFWriteScanline(t, row.data(), y, 0), 0);
@@ -974,4 +975,98 @@ TEST(TIFFPDF, PageTooLargeIsRefusedAsAFailedAllocation)
         "E Parlomatix: Can't allocate 325000000 bytes of memory for t2p_readwrite_pdf_image, " + tif;
     EXPECT_TRUE(handlers.Has(expected)) << expected << "\n" << handlers.All();
     EXPECT_FALSE(FileExistsForTest(pdfName));
+}
+
+TEST(TIFFPDF, TransferFunctionsProfilesAndCalibration)
+{
+    const uint32_t width = 6, length = 3;
+    static uint16_t table[256];
+    for (int i = 0; i < 256; i++)
+        table[i] = (uint16_t)(65535 - i * 257 + (i & 1)); // both bytes differ, so order shows
+    static std::string profile;
+    profile.clear();
+    for (int i = 0; i < 200; i++)
+        profile += (char)(i * 7 + 3);
+    static float d65[2] = {0.3127f, 0.3290f};
+    static float srgb[6] = {0.64f, 0.33f, 0.30f, 0.60f, 0.15f, 0.06f};
+    struct Case {
+        const char *Name;
+        uint16_t Photometric, Samples;
+        std::function<void(TIFF *)> MoreTags;
+        const char *Version;
+        std::vector<std::string> Texts; // all expected in the file
+        size_t Objects;
+        unsigned long Image;
+    };
+    std::string bigEndian;
+    for (int i = 0; i < 256; i++) {
+        bigEndian += (char)(table[i] >> 8);
+        bigEndian += (char)(table[i] & 0xFF);
+    }
+    const Case cases[] = {
+        {"one transfer function", PHOTOMETRIC_MINISBLACK, 1,
+         [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_TRANSFERFUNCTION, table); }, "%PDF-1.2 ",
+         {"/XObject <<\r/Im1 9 0 R >>\r/ExtGState <</GS1 7 0 R >> \r/ProcSet [ /ImageB ]\r",
+          "stream\r\nq /GS1 gs  ",
+          "\r7 0 obj\r<< /Type /ExtGState \r/TR 8 0 R  >> \rendobj\r",
+          "\r8 0 obj\r<< \r/FunctionType 0 \r/Domain [0.0 1.0] \r/Range [0.0 1.0] \r/Size [256] \r/BitsPerSample 16 \r"
+          "/Length 512\r >>\rstream\r\n" + bigEndian + "\rendstream\rendobj\r"},
+         10, 9},
+        {"ICC profile", PHOTOMETRIC_RGB, 3,
+         [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_ICCPROFILE, (uint32_t)profile.size(), profile.data()); },
+         "%PDF-1.3 ",
+         {"\r7 0 obj\r<< \r/N 3 \r/Alternate /DeviceRGB \r/Length 200\r >>\rstream\r\n" + profile +
+              "\rendstream\rendobj\r",
+          "/ColorSpace [/ICCBased 7 0 R] \r"},
+         9, 8},
+        {"calibrated grey", PHOTOMETRIC_MINISBLACK, 1, [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_WHITEPOINT, d65); },
+         "%PDF-1.1 ",
+         {"/ColorSpace [/CalGray << \r/WhitePoint [0.9505 1.0000 1.0891] \r/Gamma 2.2 \r>>] \r"}, 8, 7},
+        {"calibrated RGB", PHOTOMETRIC_RGB, 3,
+         [](TIFF *tif) {
+             TIFFSetField(tif, TIFFTAG_WHITEPOINT, d65);
+             TIFFSetField(tif, TIFFTAG_PRIMARYCHROMATICITIES, srgb);
+         },
+         "%PDF-1.1 ", {"/ColorSpace [/CalRGB << \r/WhitePoint [0.9505 1.0000 1.0891] \r/Matrix ["}, 8, 7},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Name);
+        TEMPFOLDER dir;
+        HANDLERS handlers;
+        std::string tif = dir.File("in.tif"), pdfName = dir.File("out.pdf");
+        TIFF *t = TIFFOpen(tif.c_str(), "w");
+        ASSERT_NE(t, nullptr);
+        TIFFSetField(t, TIFFTAG_IMAGEWIDTH, width);
+        TIFFSetField(t, TIFFTAG_IMAGELENGTH, length);
+        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, c.Samples);
+        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, c.Photometric);
+        TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, length);
+        c.MoreTags(t);
+        std::string data(width * length * c.Samples, '\x40');
+        TIFFWriteEncodedStrip(t, 0, &data[0], (tmsize_t)data.size());
+        TIFFClose(t);
+        ASSERT_EQ(convert_tiff_to_pdf(tif.c_str(), pdfName.c_str()), 1) << handlers.All();
+        PDF pdf = ReadPdf(pdfName);
+        EXPECT_EQ(pdf.Bytes.compare(0, 9, c.Version), 0) << pdf.Bytes.substr(0, 9);
+        for (const std::string &text : c.Texts)
+            EXPECT_TRUE(pdf.Has(text)) << text;
+        ExpectXrefExact(pdf, c.Objects);
+        std::string dict, stream;
+        ASSERT_TRUE(pdf.Image(c.Image, dict, stream));
+        EXPECT_EQ(stream, data);
+        if (c.Photometric == PHOTOMETRIC_RGB && std::string(c.Name) == "calibrated RGB") {
+            // sRGB's matrix for D65: columns red, green, blue.
+            size_t at = pdf.Find("/Matrix [");
+            ASSERT_NE(at, std::string::npos);
+            double m[9];
+            ASSERT_EQ(std::sscanf(pdf.Bytes.c_str() + at, "/Matrix [%lf %lf %lf %lf %lf %lf %lf %lf %lf]", &m[0], &m[1],
+                                  &m[2], &m[3], &m[4], &m[5], &m[6], &m[7], &m[8]),
+                      9);
+            const double expected[9] = {0.4124, 0.2126, 0.0193, 0.3576, 0.7152, 0.1192, 0.1805, 0.0722, 0.9505};
+            for (int i = 0; i < 9; i++)
+                EXPECT_NEAR(m[i], expected[i], 0.002) << i;
+        }
+    }
 }
