@@ -244,6 +244,38 @@ void t2p_compose_pdf_page_orient(T2P_BOX *box, uint16_t orientation)
     }
 }
 
+void t2p_compose_pdf_tiles(T2P *t2p)
+{
+    // Each tile's part of the image in the image's own unit square (rows from the top), mapped
+    // through the page's matrix: a tiled page then lies exactly as the same page untiled, in every
+    // orientation (mirrored or transposed tiles with w and h exchanged for 5-8 fall out of it).
+    T2P_TILES &tiles = t2p->Tiles[t2p->CurrentPage];
+    const float *p = t2p->ImageBox.Mat;
+    float w = t2p->ImageBox.X2 - t2p->ImageBox.X1, h = t2p->ImageBox.Y2 - t2p->ImageBox.Y1;
+    tiles.Boxes.assign((size_t)tiles.Count, T2P_BOX());
+    for (uint32_t t = 0; t < tiles.Count; t++) {
+        uint32_t column = t % tiles.Across, row = t / tiles.Across;
+        double x0 = (double)column * tiles.Width, y0 = (double)row * tiles.Length;
+        double x1 = std::min<double>(x0 + tiles.Width, t2p->Width);
+        double y1 = std::min<double>(y0 + tiles.Length, t2p->Length);
+        float u0 = (float)(x0 / t2p->Width), u1 = (float)(x1 / t2p->Width);
+        float v0 = (float)(1.0 - y1 / t2p->Length), v1 = (float)(1.0 - y0 / t2p->Length);
+        T2P_BOX &box = tiles.Boxes[t];
+        // The tile's box as it lies for orientation 1: a proportional part of the image box.
+        box.X1 = t2p->ImageBox.X1 + u0 * w;
+        box.X2 = t2p->ImageBox.X1 + u1 * w;
+        box.Y1 = t2p->ImageBox.Y1 + v0 * h;
+        box.Y2 = t2p->ImageBox.Y1 + v1 * h;
+        float ta = u1 - u0, td = v1 - v0, te = u0, tf = v0;
+        box.Mat[0] = ta * p[0];
+        box.Mat[1] = ta * p[1];
+        box.Mat[2] = td * p[2];
+        box.Mat[3] = td * p[3];
+        box.Mat[4] = te * p[0] + tf * p[2] + p[4];
+        box.Mat[5] = te * p[1] + tf * p[3] + p[5];
+    }
+}
+
 void t2p_compose_pdf_page(T2P *t2p)
 {
     t2p->PdfXRes = t2p->XRes;
@@ -291,6 +323,16 @@ namespace {
 // else the decoded image.  0 when libtiff cannot size it.
 uint64_t DataSize(T2P *t2p, TIFF *input)
 {
+    if (TIFFIsTiled(input)) {
+        // Per tile: the raw copies take each tile's own byte count (see the writer).
+        uint64_t size = TIFFTileSize64(input);
+        if (t2p->PlanarConfig == PLANARCONFIG_SEPARATE) {
+            if (size > UINT64_MAX / t2p->SamplesPerPixel)
+                return UINT64_MAX;
+            size *= t2p->SamplesPerPixel;
+        }
+        return size;
+    }
     if (t2p->Transcode == T2P_TRANSCODE_RAW) {
         uint64_t *counts = nullptr;
         if (!TIFFGetField(input, TIFFTAG_STRIPBYTECOUNTS, &counts) || !counts)
@@ -597,15 +639,36 @@ void t2p_read_tiff_image(T2P *t2p, TIFF *input)
     if (!std::isfinite(t2p->YRes) || t2p->YRes < 0.0f)
         t2p->YRes = 0.0f;
 
-    if (TIFFIsTiled(input)) {
-        t2p_error("No support for tiled image %s", name);
-        t2p->Error = true;
-        return;
+    bool tiled = page.TileCount > 0;
+    if (tiled) {
+        T2P_TILES &tiles = t2p->Tiles[t2p->CurrentPage];
+        if (tiles.Width == 0 || tiles.Length == 0) {
+            t2p_error("No support for %s with zero tile width or length", name);
+            t2p->Error = true;
+            return;
+        }
+        tiles.Across = (uint32_t)(((uint64_t)t2p->Width + tiles.Width - 1) / tiles.Width);
+        tiles.Down = (uint32_t)(((uint64_t)t2p->Length + tiles.Length - 1) / tiles.Length);
+        tiles.EdgeWidth = t2p->Width % tiles.Width;
+        tiles.EdgeLength = t2p->Length % tiles.Length;
+        if ((uint64_t)tiles.Across * tiles.Down != tiles.Count) {
+            t2p_error("No support for %s with %lu tiles for %lu x %lu", name, (unsigned long)tiles.Count,
+                      (unsigned long)tiles.Across, (unsigned long)tiles.Down);
+            t2p->Error = true;
+            return;
+        }
+        if (t2p->Sample & T2P_SAMPLE_YCBCR_TO_RGB) {
+            t2p_error("No support for YCbCr to RGB in tile for %s", name);
+            t2p->Error = true;
+            return;
+        }
     }
 
     t2p_compose_pdf_page(t2p);
+    if (tiled)
+        t2p_compose_pdf_tiles(t2p);
 
-    if (t2p->Compression == COMPRESSION_CCITTFAX4 && TIFFNumberOfStrips(input) == 1 &&
+    if (t2p->Compression == COMPRESSION_CCITTFAX4 && (tiled || TIFFNumberOfStrips(input) == 1) &&
         t2p->ColorSpace == T2P_CS_BILEVEL) {
         t2p->Transcode = T2P_TRANSCODE_RAW;
         t2p->Compress = T2P_COMPRESS_G4;

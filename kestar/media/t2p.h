@@ -147,6 +147,8 @@ void t2p_read_tiff_init(T2P *t2p, tiff *input);
 void t2p_read_tiff_image(T2P *t2p, tiff *input);
 // The geometry of the current page from its size, resolution and orientation.
 void t2p_compose_pdf_page(T2P *t2p);
+// The boxes and matrices of the current page's tiles, from its image box and matrix.
+void t2p_compose_pdf_tiles(T2P *t2p);
 // The matrix of `box` for orientation (0-8).
 void t2p_compose_pdf_page_orient(T2P_BOX *box, uint16_t orientation);
 

@@ -254,8 +254,18 @@ std::string ContentLine(const T2P_BOX &box, const char *name, bool gs)
 void WriteContent(T2P *t2p, PDFOUT &pdf, uint32_t number)
 {
     char name[64];
-    snprintf(name, sizeof(name), "%lu", (unsigned long)(t2p->CurrentPage + 1));
-    std::string content = ContentLine(t2p->ImageBox, name, t2p->TransferCount > 0);
+    std::string content;
+    const T2P_PAGE &page = t2p->Pages[t2p->CurrentPage];
+    if (page.TileCount == 0) {
+        snprintf(name, sizeof(name), "%lu", (unsigned long)(t2p->CurrentPage + 1));
+        content = ContentLine(t2p->ImageBox, name, t2p->TransferCount > 0);
+    } else {
+        const T2P_TILES &tiles = t2p->Tiles[t2p->CurrentPage];
+        for (uint32_t t = 0; t < page.TileCount && t < tiles.Boxes.size(); t++) {
+            snprintf(name, sizeof(name), "%lu_%lu", (unsigned long)(t2p->CurrentPage + 1), (unsigned long)(t + 1));
+            content += ContentLine(tiles.Boxes[t], name, t2p->TransferCount > 0);
+        }
+    }
     pdf.ObjStart(number);
     pdf.DictStart();
     pdf.StreamLengthRef(number + 1);
@@ -409,13 +419,13 @@ void WritePalette(T2P *t2p, PDFOUT &pdf, uint32_t number)
     pdf.ObjEnd();
 }
 
-void WriteImageDict(T2P *t2p, PDFOUT &pdf, uint32_t length)
+void WriteImageDict(T2P *t2p, PDFOUT &pdf, uint32_t length, const char *name, uint32_t width, uint32_t height)
 {
     pdf.DictStart();
     pdf.StreamLengthRef(length);
-    pdf.Printf("/Type /XObject \r/Subtype /Image \r/Name /Im%lu", (unsigned long)(t2p->CurrentPage + 1));
-    pdf.Printf("\r/Width %lu", (unsigned long)t2p->Width);
-    pdf.Printf("\r/Height %lu", (unsigned long)t2p->Length);
+    pdf.Printf("/Type /XObject \r/Subtype /Image \r/Name /Im%s", name);
+    pdf.Printf("\r/Width %lu", (unsigned long)width);
+    pdf.Printf("\r/Height %lu", (unsigned long)height);
     pdf.Printf("\r/BitsPerComponent %u", (unsigned)t2p->PdfBits);
     pdf.Put("\r/ColorSpace ");
     WriteColorSpace(t2p, pdf);
@@ -428,7 +438,7 @@ void WriteImageDict(T2P *t2p, PDFOUT &pdf, uint32_t length)
     }
     if (t2p->Compress == T2P_COMPRESS_G4) {
         pdf.Put("/Filter /CCITTFaxDecode /DecodeParms << /K -1 ");
-        pdf.Printf("/Columns %lu /Rows %lu", (unsigned long)t2p->Width, (unsigned long)t2p->Length);
+        pdf.Printf("/Columns %lu /Rows %lu", (unsigned long)width, (unsigned long)height);
         if (!t2p->SwitchDecode)
             pdf.Put(" /BlackIs1 true ");
         pdf.Put(">>\r");
@@ -564,7 +574,8 @@ void ConvertSamples(T2P *t2p, std::vector<unsigned char> &buffer)
 
 // Encodes buffer through the output's libtiff handle as one strip at the end of the PDF; the
 // bytes it took, or 0 with t2p->Error set.
-uint64_t EncodeImage(T2P *t2p, T2POUTPUT &output, TIFF *handle, std::vector<unsigned char> &buffer)
+uint64_t EncodeImage(T2P *t2p, T2POUTPUT &output, TIFF *handle, std::vector<unsigned char> &buffer, uint32_t width,
+                     uint32_t height, bool tile)
 {
     output.SetDiscard(true);
     uint16_t photometric = PHOTOMETRIC_MINISBLACK; // a palette's indices, or Lab samples
@@ -577,9 +588,9 @@ uint64_t EncodeImage(T2P *t2p, T2POUTPUT &output, TIFF *handle, std::vector<unsi
     TIFFSetField(handle, TIFFTAG_PHOTOMETRIC, photometric);
     TIFFSetField(handle, TIFFTAG_BITSPERSAMPLE, t2p->PdfBits);
     TIFFSetField(handle, TIFFTAG_SAMPLESPERPIXEL, t2p->PdfSamples);
-    TIFFSetField(handle, TIFFTAG_IMAGEWIDTH, t2p->Width);
-    TIFFSetField(handle, TIFFTAG_IMAGELENGTH, t2p->Length);
-    TIFFSetField(handle, TIFFTAG_ROWSPERSTRIP, t2p->Length);
+    TIFFSetField(handle, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(handle, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(handle, TIFFTAG_ROWSPERSTRIP, height);
     TIFFSetField(handle, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(handle, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
     TIFFSetField(handle, TIFFTAG_COMPRESSION,
@@ -589,7 +600,8 @@ uint64_t EncodeImage(T2P *t2p, T2POUTPUT &output, TIFF *handle, std::vector<unsi
     tmsize_t written = TIFFWriteEncodedStrip(handle, 0, buffer.data(), (tmsize_t)buffer.size());
     output.SetDiscard(true);
     if (written < 0 || output.Failed()) {
-        t2p_error("Error writing encoded strip to output PDF %s", t2p->OutputName.c_str());
+        t2p_error(tile ? "Error writing encoded tile to output PDF %s" : "Error writing encoded strip to output PDF %s",
+                  t2p->OutputName.c_str());
         t2p->Error = true;
         return 0;
     }
@@ -633,22 +645,108 @@ uint64_t t2p_readwrite_pdf_image(T2P *t2p, TIFF *input, T2POUTPUT &output, TIFF 
         return 0;
     }
     ConvertSamples(t2p, buffer);
-    return EncodeImage(t2p, output, handle, buffer);
+    return EncodeImage(t2p, output, handle, buffer, t2p->Width, t2p->Length, false);
+}
+
+// One tile: its inner tiles of a Group 4 page copied raw, every other tile decoded (the edge
+// tiles narrowed to the image) and encoded.  The bytes written, or 0 with t2p->Error set.
+uint64_t t2p_readwrite_pdf_image_tile(T2P *t2p, TIFF *input, T2POUTPUT &output, TIFF *handle, uint32_t tile,
+                                      uint32_t width, uint32_t height)
+{
+    const T2P_TILES &tiles = t2p->Tiles[t2p->CurrentPage];
+    bool edge = width != tiles.Width || height != tiles.Length;
+    std::vector<unsigned char> buffer;
+    if (t2p->Transcode == T2P_TRANSCODE_RAW && !edge) {
+        uint64_t *counts = nullptr;
+        uint64_t size = TIFFGetField(input, TIFFTAG_TILEBYTECOUNTS, &counts) && counts ? counts[tile] : 0;
+        if (size == 0 || size > T2P_MAX_IMAGE_BYTES) {
+            t2p_error("Can't allocate %llu bytes of memory for t2p_readwrite_pdf_image_tile, %s",
+                      (unsigned long long)size, NameOf(input));
+            t2p->Error = true;
+            return 0;
+        }
+        buffer.assign((size_t)size, 0);
+        tmsize_t got = TIFFReadRawTile(input, tile, buffer.data(), (tmsize_t)size);
+        if (got < 0) {
+            t2p_error("Error on decoding tile %lu of %s", (unsigned long)tile, NameOf(input));
+            t2p->Error = true;
+            return 0;
+        }
+        if (t2p->FillOrder == FILLORDER_LSB2MSB)
+            TIFFReverseBits(buffer.data(), got);
+        if (!output.Write(buffer.data(), (size_t)got)) {
+            t2p_error("Error writing to output PDF %s", t2p->OutputName.c_str());
+            t2p->Error = true;
+            return 0;
+        }
+        return (uint64_t)got;
+    }
+    uint64_t size = t2p->DataSize;
+    if (size == 0 || size > T2P_MAX_IMAGE_BYTES) {
+        t2p_error("Can't allocate %llu bytes of memory for t2p_readwrite_pdf_image_tile, %s", (unsigned long long)size,
+                  NameOf(input));
+        t2p->Error = true;
+        return 0;
+    }
+    buffer.assign((size_t)size, 0);
+    uint16_t planes = (t2p->Sample & T2P_SAMPLE_PLANAR_SEPARATE_TO_CONTIG) ? t2p->SamplesPerPixel : 1;
+    uint64_t planesize = size / planes;
+    std::vector<unsigned char> plane(planes > 1 ? (size_t)planesize : 0);
+    for (uint16_t p = 0; p < planes; p++) {
+        unsigned char *into = planes > 1 ? plane.data() : buffer.data();
+        if (TIFFReadEncodedTile(input, tile + p * tiles.Count, into, (tmsize_t)planesize) < 0) {
+            t2p_error("Error on decoding tile %lu of %s", (unsigned long)(tile + p * tiles.Count), NameOf(input));
+            t2p->Error = true;
+            return 0;
+        }
+        if (planes > 1)
+            for (uint64_t i = 0; i < planesize; i++)
+                buffer[(size_t)(i * planes + p)] = plane[(size_t)i];
+    }
+    if (edge) {
+        // Rows of the whole tile width, cut to the image's; rows past the image dropped.
+        uint64_t bitsPerPixel = (uint64_t)t2p->BitsPerSample * t2p->SamplesPerPixel;
+        size_t fullRow = (size_t)((tiles.Width * bitsPerPixel + 7) / 8);
+        size_t row = (size_t)((width * bitsPerPixel + 7) / 8);
+        for (uint32_t y = 0; y < height; y++)
+            std::memmove(&buffer[y * row], &buffer[y * fullRow], row);
+        buffer.resize(row * height);
+    }
+    ConvertSamples(t2p, buffer);
+    return EncodeImage(t2p, output, handle, buffer, width, height, true);
 }
 
 void WriteImage(T2P *t2p, TIFF *input, PDFOUT &pdf, T2POUTPUT &output, TIFF *handle, uint32_t number)
 {
-    pdf.ObjStart(number);
-    WriteImageDict(t2p, pdf, number + 1);
-    pdf.StreamStart();
-    if (t2p->Error)
-        return;
-    uint64_t length = t2p_readwrite_pdf_image(t2p, input, output, handle);
-    if (t2p->Error)
-        return;
-    pdf.StreamEnd();
-    pdf.ObjEnd();
-    pdf.LengthObject(number + 1, length);
+    const T2P_PAGE &page = t2p->Pages[t2p->CurrentPage];
+    uint32_t images = std::max<uint32_t>(page.TileCount, 1);
+    const T2P_TILES &tiles = t2p->Tiles[t2p->CurrentPage];
+    for (uint32_t t = 0; t < images && !t2p->Error; t++) {
+        char name[64];
+        uint32_t width = t2p->Width, height = t2p->Length;
+        if (page.TileCount == 0) {
+            snprintf(name, sizeof(name), "%lu", (unsigned long)(t2p->CurrentPage + 1));
+        } else {
+            snprintf(name, sizeof(name), "%lu_%lu", (unsigned long)(t2p->CurrentPage + 1), (unsigned long)(t + 1));
+            bool lastColumn = t % tiles.Across == tiles.Across - 1, lastRow = t / tiles.Across == tiles.Down - 1;
+            width = lastColumn && tiles.EdgeWidth ? tiles.EdgeWidth : tiles.Width;
+            height = lastRow && tiles.EdgeLength ? tiles.EdgeLength : tiles.Length;
+        }
+        uint32_t object = number + 2 * t;
+        pdf.ObjStart(object);
+        WriteImageDict(t2p, pdf, object + 1, name, width, height);
+        pdf.StreamStart();
+        if (t2p->Error)
+            return;
+        uint64_t length = page.TileCount == 0
+                              ? t2p_readwrite_pdf_image(t2p, input, output, handle)
+                              : t2p_readwrite_pdf_image_tile(t2p, input, output, handle, t, width, height);
+        if (t2p->Error)
+            return;
+        pdf.StreamEnd();
+        pdf.ObjEnd();
+        pdf.LengthObject(object + 1, length);
+    }
 }
 
 void WriteXrefAndTrailer(T2P *t2p, PDFOUT &pdf)

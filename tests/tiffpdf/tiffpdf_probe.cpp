@@ -160,6 +160,49 @@ bool WriteThroughTifimage(const FIXTURE &f, const std::string &path)
 }
 #endif
 
+// A grey page of 63 x 42 at 72 dpi in orientation `orientation`, tiled (32 x 16) or in strips.
+bool WriteOriented(const std::string &path, uint16_t orientation, bool tiled)
+{
+    const uint32_t width = 63, length = 42, tw = 32, tl = 16;
+    TIFF *tif = TIFFOpen(path.c_str(), "w");
+    if (!tif)
+        return false;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, length);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, orientation);
+    TIFFSetField(tif, TIFFTAG_XRESOLUTION, 72.0f);
+    TIFFSetField(tif, TIFFTAG_YRESOLUTION, 72.0f);
+    TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+    auto value = [](uint32_t x, uint32_t y) { return (uint8_t)(x < 5 && y < 5 ? 0 : 40 + x * 3 + y * 2); };
+    bool ok = true;
+    if (tiled) {
+        TIFFSetField(tif, TIFFTAG_TILEWIDTH, tw);
+        TIFFSetField(tif, TIFFTAG_TILELENGTH, tl);
+        std::vector<uint8_t> tile(tw * tl);
+        for (uint32_t ty = 0; ok && ty < length; ty += tl)
+            for (uint32_t tx = 0; ok && tx < width; tx += tw) {
+                for (uint32_t y = 0; y < tl; y++)
+                    for (uint32_t x = 0; x < tw; x++)
+                        tile[y * tw + x] = value(tx + x, ty + y);
+                ok = TIFFWriteTile(tif, tile.data(), tx, ty, 0, 0) > 0;
+            }
+    } else {
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, length);
+        std::vector<uint8_t> row(width);
+        for (uint32_t y = 0; ok && y < length; y++) {
+            for (uint32_t x = 0; x < width; x++)
+                row[x] = value(x, y);
+            ok = TIFFWriteScanline(tif, row.data(), y, 0) >= 0;
+        }
+    }
+    ok = ok && TIFFWriteDirectory(tif);
+    TIFFClose(tif);
+    return ok;
+}
+
 } // namespace
 
 int main()
@@ -210,6 +253,19 @@ int main()
             std::fprintf(cases, "%s %s %d %s %.4f %.4f %.4f %.4f\n", f.Name.c_str(), pdf.c_str(), p + 1,
                          raster.c_str(), rx, ry, ox, oy);
         }
+    }
+    // A tiled page must render exactly as the same page in strips, in every orientation.
+    for (uint16_t o = 1; o <= 8; o++) {
+        std::string tiled = "tiled-" + std::to_string(o), strips = "strips-" + std::to_string(o);
+        bool ok = WriteOriented(tiled + ".tif", o, true) && WriteOriented(strips + ".tif", o, false) &&
+                  convert_tiff_to_pdf((tiled + ".tif").c_str(), (tiled + ".pdf").c_str()) == 1 &&
+                  convert_tiff_to_pdf((strips + ".tif").c_str(), (strips + ".pdf").c_str()) == 1;
+        if (!ok) {
+            std::printf("orientation %u: tiled or strip page not converted\n", (unsigned)o);
+            failures++;
+            continue;
+        }
+        std::fprintf(cases, "same %s.pdf %s.pdf\n", tiled.c_str(), strips.c_str());
     }
     std::fclose(cases);
     std::printf("probe done, %d failures\n", failures);

@@ -1070,3 +1070,77 @@ TEST(TIFFPDF, TransferFunctionsProfilesAndCalibration)
         }
     }
 }
+
+TEST(TIFFPDF, TiledGroup4PageCopiesInnerTilesAndReencodesEdges)
+{
+    // 100 x 40 pixels in tiles of 32 x 16: 4 x 3 tiles, the last column 4 and the last row 8 wide.
+    const uint32_t width = 100, length = 40, tw = 32, tl = 16;
+    TEMPFOLDER dir;
+    HANDLERS handlers;
+    std::string tif = dir.File("tiled.tif"), pdfName = dir.File("tiled.pdf");
+    TIFF *t = TIFFOpen(tif.c_str(), "w");
+    ASSERT_NE(t, nullptr);
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, length);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+    TIFFSetField(t, TIFFTAG_TILEWIDTH, tw);
+    TIFFSetField(t, TIFFTAG_TILELENGTH, tl);
+    TIFFSetField(t, TIFFTAG_XRESOLUTION, 72.0f);
+    TIFFSetField(t, TIFFTAG_YRESOLUTION, 72.0f);
+    for (uint32_t ty = 0; ty < length; ty += tl) {
+        for (uint32_t tx = 0; tx < width; tx += tw) {
+            std::vector<uint8_t> tile(tw / 8 * tl, 0);
+            for (uint32_t y = 0; y < tl; y++)
+                for (uint32_t x = 0; x < tw; x++)
+                    if (tx + x < width && ty + y < length && Ink(tx + x, ty + y))
+                        tile[y * (tw / 8) + x / 8] |= (uint8_t)(0x80 >> (x % 8));
+            ASSERT_GT(TIFFWriteTile(t, tile.data(), tx, ty, 0, 0), 0);
+        }
+    }
+    TIFFClose(t);
+    ASSERT_EQ(convert_tiff_to_pdf(tif.c_str(), pdfName.c_str()), 1) << handlers.All();
+    PDF pdf = ReadPdf(pdfName);
+    ExpectXrefExact(pdf, 30);
+    EXPECT_TRUE(pdf.Has("/XObject <<\r/Im1_1 7 0 R /Im1_2 9 0 R /Im1_3 11 0 R /Im1_4 13 0 R \r/Im1_5 15 0 R "));
+    // Raw tiles of the file, for the inner ones.
+    TIFF *in = TIFFOpen(tif.c_str(), "r");
+    ASSERT_NE(in, nullptr);
+    for (uint32_t i = 0; i < 12; i++) {
+        SCOPED_TRACE("tile " + std::to_string(i + 1));
+        uint32_t column = i % 4, row = i / 4;
+        uint32_t w = column == 3 ? 4 : tw, h = row == 2 ? 8 : tl;
+        std::string dict, stream;
+        ASSERT_TRUE(pdf.Image(7 + 2 * i, dict, stream));
+        char size[64];
+        snprintf(size, sizeof(size), "/Name /Im1_%lu\r/Width %lu\r/Height %lu\r", (unsigned long)(i + 1),
+                 (unsigned long)w, (unsigned long)h);
+        EXPECT_NE(dict.find(size), std::string::npos) << dict;
+        if (column < 3 && row < 2) {
+            uint64_t *counts = nullptr;
+            ASSERT_TRUE(TIFFGetField(in, TIFFTAG_TILEBYTECOUNTS, &counts));
+            std::string raw((size_t)counts[i], '\0');
+            TIFFReadRawTile(in, i, &raw[0], (tmsize_t)raw.size());
+            EXPECT_EQ(stream, raw);
+        }
+        std::vector<std::vector<uint8_t>> ink(h, std::vector<uint8_t>(w));
+        for (uint32_t y = 0; y < h; y++)
+            for (uint32_t x = 0; x < w; x++)
+                ink[y][x] = Ink(column * tw + x, row * tl + y);
+        EXPECT_EQ(DecodeG4(dir, stream, w, h, false), ink);
+    }
+    TIFFClose(in);
+    // Tile 1 lies at the image's top left: (595 - 100) / 2 across, the top row 16 points high.
+    size_t at = pdf.Find("stream\r\nq  ");
+    ASSERT_NE(at, std::string::npos);
+    double v[6];
+    ASSERT_EQ(std::sscanf(pdf.Bytes.c_str() + at + 8, "q  %lf %lf %lf %lf %lf %lf cm /Im1_1 Do Q\r", &v[0], &v[1],
+                          &v[2], &v[3], &v[4], &v[5]),
+              6);
+    const double expected[6] = {32, 0, 0, 16, 247.5, 401 + 40 - 16};
+    for (int i = 0; i < 6; i++)
+        EXPECT_NEAR(v[i], expected[i], 0.0002) << i;
+    EXPECT_EQ(pdf.Count(" cm /Im1_"), 12u);
+}
