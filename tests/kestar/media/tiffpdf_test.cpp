@@ -1144,3 +1144,40 @@ TEST(TIFFPDF, TiledGroup4PageCopiesInnerTilesAndReencodesEdges)
         EXPECT_NEAR(v[i], expected[i], 0.0002) << i;
     EXPECT_EQ(pdf.Count(" cm /Im1_"), 12u);
 }
+
+TEST(TIFFPDF, ValuesLibtiffWillNotWrite)
+{
+    // One tag patched in a written file.  Where libtiff itself refuses the directory or drops the
+    // value, the row expects that instead of the converter's warning.
+    struct Case {
+        const char *Name;
+        uint16_t Tag, Value;
+        int Result;
+        std::string Message; // "%s" stands for the file
+    };
+    const Case cases[] = {
+        {"0 bits per sample", TIFFTAG_BITSPERSAMPLE, 0, 0, "E Parlomatix: Can't open input file %s for reading"},
+        {"0 samples per pixel", TIFFTAG_SAMPLESPERPIXEL, 0, 0, "E Parlomatix: Can't open input file %s for reading"},
+        {"planar configuration 0", TIFFTAG_PLANARCONFIG, 0, 0, "E Parlomatix: Can't open input file %s for reading"},
+        {"compression no libtiff knows", TIFFTAG_COMPRESSION, 60000, 0,
+         "E Parlomatix: No support for %s with compression type 60000:  not configured"},
+        {"zero width", TIFFTAG_IMAGEWIDTH, 0, 0, "E Parlomatix: Can't open input file %s for reading"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Name);
+        TEMPFOLDER dir;
+        std::string tif = dir.File("in.tif"), pdfName = dir.File("out.pdf");
+        SPEC s;
+        s.Compression = COMPRESSION_NONE;
+        ASSERT_TRUE(WriteTiff(tif, {s}));
+        ASSERT_TRUE(PatchShortTag(tif, c.Tag, c.Value));
+        HANDLERS handlers;
+        EXPECT_EQ(convert_tiff_to_pdf(tif.c_str(), pdfName.c_str()), c.Result) << handlers.All();
+        std::string message = c.Message;
+        size_t at = message.find("%s");
+        if (at != std::string::npos)
+            message.replace(at, 2, tif);
+        EXPECT_NE(handlers.All().find(message), std::string::npos) << message << "\n" << handlers.All();
+        EXPECT_EQ(FileExistsForTest(pdfName), c.Result == 1);
+    }
+}
