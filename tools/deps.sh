@@ -22,7 +22,7 @@ SRC=$CACHE/src
 BLD=$CACHE/build
 APTDIR=$CACHE/apt
 HERE=$(cd "$(dirname "$0")/.." && pwd)
-RECIPE_REV=1            # bump when the build options below change
+RECIPE_REV=2            # bump when the build options below change
 
 # Everything the build and the tests of every area use; keep this the single list.
 PKGS="mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev \
@@ -98,14 +98,14 @@ fetch_source() {
   log "source $pkg $ok -> $dir"
 }
 
-build_tiff() {   # zlib and the CCITT codecs only; no tools, tests or other codecs
+build_tiff() {   # zlib, the CCITT codecs, LZW and PackBits (all inside libtiff); no tools, tests or other codecs
   local t=$1 p=$2 s; s=$(cat "$SRC/tiff.dir"); local b=$BLD/$t/tiff
   rm -rf "$b"
   cmake -S "$s" -B "$b" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$HERE/cmake/toolchain-$t.cmake" \
     -DMINGW_DEPS_PREFIX="$p" -DCMAKE_INSTALL_PREFIX="$p" -DCMAKE_BUILD_TYPE=Release \
     -DBUILD_SHARED_LIBS=OFF -Dzlib=ON -Dccitt=ON -Dpixarlog=OFF -Dlibdeflate=OFF \
     -Djpeg=OFF -Dold-jpeg=OFF -Djpeg12=OFF -Djbig=OFF -Dlerc=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF \
-    -Dpackbits=OFF -Dlzw=OFF -Dthunder=OFF -Dnext=OFF -Dlogluv=OFF -Dmdi=OFF \
+    -Dpackbits=ON -Dlzw=ON -Dthunder=OFF -Dnext=OFF -Dlogluv=OFF -Dmdi=OFF \
     -Dcxx=OFF -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF -Dtiff-opengl=OFF \
     -DCMAKE_DISABLE_FIND_PACKAGE_JPEG=ON -DCMAKE_DISABLE_FIND_PACKAGE_LibLZMA=ON \
     -DCMAKE_DISABLE_FIND_PACKAGE_ZSTD=ON -DCMAKE_DISABLE_FIND_PACKAGE_WebP=ON \
