@@ -1,12 +1,16 @@
 // tiffpdf_probe: writes fixture TIFF files through libtiff into the current folder, converts
 // each with convert_tiff_to_pdf, and lists in "cases.txt" what the rendered pages must show, for
 // tiffpdf_check.py (which runs qpdf and poppler on them).  One line per rendered page:
-//   NAME PDF PAGE RASTER RX RY OX OY
+//   NAME PDF PAGE RASTER RX RY OX OY [TOLERANCE]
 // RASTER is a PGM/PPM file of the colours the image must render to, RX and RY the resolution to
 // render at (four times the image's), OX and OY where the image's top-left corner falls on the
-// rendered page (device pixels, fractional).
+// rendered page (device pixels, fractional), TOLERANCE how far a sample may be off (default 0).
+// Lines "same PDF PDF" name two pages that must render alike, lines "qpdf PDF" files only checked
+// by qpdf.
 #include <tiffio.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -20,6 +24,8 @@
 namespace {
 
 const float kPageWidth = 595, kPageLength = 842; // A4 in points
+// How far poppler's CMYK and Lab conversions may stray from the colours expected (of 255).
+const int kColourTolerance = 3;
 
 struct FIXTURE {
     std::string Name;
@@ -28,7 +34,26 @@ struct FIXTURE {
     uint32_t RowsPerStrip; // 0: one strip
     float XRes, YRes;      // 0: no tags (the converter takes 219 x 208)
     int Pages;
+    uint16_t Planar = PLANARCONFIG_CONTIG;
+    int Alpha = -1; // four-sample RGB: the ExtraSamples value (-1: no tag)
 };
+
+// Whether the fixture renders in colour, and the samples of a pixel as they are written.
+bool Colour(const FIXTURE &f)
+{
+    return f.Samples >= 3 || f.Photometric == PHOTOMETRIC_PALETTE;
+}
+
+uint8_t Sample(uint32_t x, uint32_t y, uint16_t c)
+{
+    return (uint8_t)(x * 4 + y * 6 + c * 80);
+}
+
+// The fourth sample of four-sample RGB: every value from transparent to opaque.
+uint8_t AlphaOf(uint32_t x, uint32_t y)
+{
+    return (uint8_t)(x * 9 + y * 5);
+}
 
 // Ink of the bilevel pattern: text-like dashes, a frame, and a mark at the top-left corner.
 bool Ink(uint32_t x, uint32_t y, uint32_t w, uint32_t h, int page)
@@ -64,19 +89,32 @@ std::vector<uint8_t> Rendered(const FIXTURE &f, int page)
                 for (int c = 0; c < 3; c++)
                     out.push_back((uint8_t)(MapValue(c, index) >> 8));
             } else if (f.Samples == 1) {
-                uint8_t v = (uint8_t)(x * 5 + y * 9);
-                out.push_back(f.Photometric == PHOTOMETRIC_MINISWHITE ? (uint8_t)(255 - v) : v);
+                // Fewer bits: the value's top bits, scaled to the whole range.
+                unsigned levels = (1u << f.Bits) - 1;
+                unsigned v = ((uint8_t)(x * 5 + y * 9) >> (8 - f.Bits)) * 255 / levels;
+                out.push_back(f.Photometric == PHOTOMETRIC_MINISWHITE ? (uint8_t)(255 - v) : (uint8_t)v);
             } else {
-                for (uint16_t c = 0; c < 3; c++)
-                    out.push_back((uint8_t)(x * 4 + y * 6 + c * 80));
+                for (uint16_t c = 0; c < 3; c++) {
+                    unsigned v = Sample(x, y, c);
+                    if (f.Samples == 4 && f.Alpha == EXTRASAMPLE_ASSOCALPHA) // composited on white
+                        v = std::min(255u, v + 255u - AlphaOf(x, y));
+                    out.push_back((uint8_t)v);
+                }
             }
         }
     }
     return out;
 }
 
-std::vector<uint8_t> Row(const FIXTURE &f, uint32_t y, int page)
+// Row y as written; with separate planes, the row of sample `plane` only.
+std::vector<uint8_t> Row(const FIXTURE &f, uint32_t y, int page, uint16_t plane = 0)
 {
+    if (f.Planar == PLANARCONFIG_SEPARATE) {
+        std::vector<uint8_t> row(f.Width);
+        for (uint32_t x = 0; x < f.Width; x++)
+            row[x] = Sample(x, y, plane);
+        return row;
+    }
     std::vector<uint8_t> row(((size_t)f.Width * f.Bits * f.Samples + 7) / 8, 0);
     for (uint32_t x = 0; x < f.Width; x++) {
         if (f.Bits == 1) {
@@ -87,10 +125,14 @@ std::vector<uint8_t> Row(const FIXTURE &f, uint32_t y, int page)
             uint32_t index = (x / 3 + y * 5) % 16;
             row[x / 2] |= (uint8_t)(x % 2 ? index : index << 4);
         } else if (f.Samples == 1) {
-            row[x] = (uint8_t)(x * 5 + y * 9);
+            uint8_t v = (uint8_t)((uint8_t)(x * 5 + y * 9) >> (8 - f.Bits));
+            size_t bit = (size_t)x * f.Bits;
+            row[bit / 8] |= (uint8_t)(v << (8 - f.Bits - bit % 8));
         } else {
             for (uint16_t c = 0; c < 3; c++)
-                row[(size_t)x * 3 + c] = (uint8_t)(x * 4 + y * 6 + c * 80);
+                row[(size_t)x * f.Samples + c] = Sample(x, y, c);
+            if (f.Samples == 4)
+                row[(size_t)x * 4 + 3] = AlphaOf(x, y);
         }
     }
     return row;
@@ -110,8 +152,12 @@ bool WriteFixture(const FIXTURE &f, const std::string &path)
         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, f.Photometric);
         TIFFSetField(tif, TIFFTAG_COMPRESSION, f.Compression);
         TIFFSetField(tif, TIFFTAG_FILLORDER, f.FillOrder);
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, f.Planar);
         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, f.RowsPerStrip ? f.RowsPerStrip : f.Length);
+        if (f.Alpha >= 0) {
+            uint16_t extra = (uint16_t)f.Alpha;
+            TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+        }
         if (f.Photometric == PHOTOMETRIC_PALETTE) {
             std::vector<uint16_t> map[3];
             for (int c = 0; c < 3; c++)
@@ -124,9 +170,12 @@ bool WriteFixture(const FIXTURE &f, const std::string &path)
             TIFFSetField(tif, TIFFTAG_YRESOLUTION, f.YRes);
             TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
         }
-        for (uint32_t y = 0; ok && y < f.Length; y++) {
-            std::vector<uint8_t> row = Row(f, y, p);
-            ok = TIFFWriteScanline(tif, row.data(), y, 0) >= 0;
+        uint16_t planes = f.Planar == PLANARCONFIG_SEPARATE ? f.Samples : 1;
+        for (uint16_t plane = 0; plane < planes; plane++) {
+            for (uint32_t y = 0; ok && y < f.Length; y++) {
+                std::vector<uint8_t> row = Row(f, y, p, plane);
+                ok = TIFFWriteScanline(tif, row.data(), y, plane) >= 0;
+            }
         }
         ok = ok && TIFFWriteDirectory(tif);
     }
@@ -139,8 +188,7 @@ bool WriteRaster(const std::string &path, const FIXTURE &f, const std::vector<ui
     FILE *file = std::fopen(path.c_str(), "wb");
     if (!file)
         return false;
-    bool colour = f.Samples == 3 || f.Photometric == PHOTOMETRIC_PALETTE;
-    std::fprintf(file, "%s\n%lu %lu\n255\n", colour ? "P6" : "P5", (unsigned long)f.Width, (unsigned long)f.Length);
+    std::fprintf(file, "%s\n%lu %lu\n255\n", Colour(f) ? "P6" : "P5", (unsigned long)f.Width, (unsigned long)f.Length);
     bool ok = std::fwrite(pixels.data(), 1, pixels.size(), file) == pixels.size();
     return std::fclose(file) == 0 && ok;
 }
@@ -203,6 +251,99 @@ bool WriteOriented(const std::string &path, uint16_t orientation, bool tiled)
     return ok;
 }
 
+// A page of 63 x 42 at 72 dpi in CMYK or CIE Lab (8 bits), and the colours it should render to
+// (poppler's own conversions differ a little: the check allows a tolerance).
+bool WriteConverted(const std::string &path, bool lab, std::vector<uint8_t> &rendered)
+{
+    const uint32_t width = 63, length = 42;
+    TIFF *tif = TIFFOpen(path.c_str(), "w");
+    if (!tif)
+        return false;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, length);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, lab ? 3 : 4);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, lab ? PHOTOMETRIC_CIELAB : PHOTOMETRIC_SEPARATED);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, length);
+    TIFFSetField(tif, TIFFTAG_XRESOLUTION, 72.0f);
+    TIFFSetField(tif, TIFFTAG_YRESOLUTION, 72.0f);
+    TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+    bool ok = true;
+    rendered.clear();
+    std::vector<uint8_t> row(width * (lab ? 3 : 4));
+    for (uint32_t y = 0; ok && y < length; y++) {
+        for (uint32_t x = 0; x < width; x++) {
+            uint8_t *p = &row[x * (lab ? 3 : 4)];
+            if (lab) {
+                // Neutral greys (a = b = 0) of every lightness: L* 0-100 as 0-255.
+                p[0] = (uint8_t)((x * 4 + y * 2) % 256);
+                p[1] = 0;
+                p[2] = 0;
+                double l = p[0] * 100.0 / 255.0;
+                double yy = l > 8 ? std::pow((l + 16) / 116, 3) : l / 903.3;
+                double srgb = yy <= 0.0031308 ? 12.92 * yy : 1.055 * std::pow(yy, 1 / 2.4) - 0.055;
+                uint8_t v = (uint8_t)std::lround(std::min(1.0, srgb) * 255);
+                rendered.insert(rendered.end(), {v, v, v});
+            } else {
+                // One ink at a time, in bands of 11 rows: cyan, magenta, yellow, black.  poppler
+                // shows a full ink as a printed one (cyan is not 0 255 255), and a part of it in
+                // proportion between white and that colour.
+                static const double kInks[4][3] = {{0, 173, 239}, {236, 0, 140}, {255, 242, 0}, {35, 31, 32}};
+                uint8_t level = (uint8_t)(x * 4 + y * 2);
+                int ink = (int)(y / 11);
+                for (int c = 0; c < 4; c++)
+                    p[c] = c == ink ? level : 0;
+                for (int c = 0; c < 3; c++)
+                    rendered.push_back((uint8_t)std::lround(255 - level / 255.0 * (255 - kInks[ink][c])));
+            }
+        }
+        ok = TIFFWriteScanline(tif, row.data(), y, 0) >= 0;
+    }
+    ok = ok && TIFFWriteDirectory(tif);
+    TIFFClose(tif);
+    return ok;
+}
+
+// A grey page of 63 x 42 at 72 dpi (value x * 5 + y * 9) with a transfer function that inverts
+// it (a table whose high and low bytes differ, so that their order shows in the rendering), or
+// with an ICC profile of our own (its bytes are no real profile: qpdf only checks the file).
+bool WriteGreyWithTags(const std::string &path, bool transfer, bool icc)
+{
+    const uint32_t width = 63, length = 42;
+    TIFF *tif = TIFFOpen(path.c_str(), "w");
+    if (!tif)
+        return false;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, length);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, length);
+    TIFFSetField(tif, TIFFTAG_XRESOLUTION, 72.0f);
+    TIFFSetField(tif, TIFFTAG_YRESOLUTION, 72.0f);
+    TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+    static uint16_t table[256];
+    for (unsigned i = 0; i < 256; i++)
+        table[i] = (uint16_t)((255 - i) << 8 | i);
+    if (transfer)
+        TIFFSetField(tif, TIFFTAG_TRANSFERFUNCTION, table);
+    std::string profile;
+    for (int i = 0; i < 300; i++)
+        profile += (char)(i * 13 + 1);
+    if (icc)
+        TIFFSetField(tif, TIFFTAG_ICCPROFILE, (uint32_t)profile.size(), profile.data());
+    bool ok = true;
+    std::vector<uint8_t> row(width);
+    for (uint32_t y = 0; ok && y < length; y++) {
+        for (uint32_t x = 0; x < width; x++)
+            row[x] = (uint8_t)(x * 5 + y * 9);
+        ok = TIFFWriteScanline(tif, row.data(), y, 0) >= 0;
+    }
+    ok = ok && TIFFWriteDirectory(tif);
+    TIFFClose(tif);
+    return ok;
+}
+
 } // namespace
 
 int main()
@@ -217,6 +358,17 @@ int main()
         {"grey", 63, 42, 8, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_NONE, FILLORDER_MSB2LSB, 0, 72, 72, 1},
         {"rgb", 63, 42, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE, FILLORDER_MSB2LSB, 5, 72, 72, 1},
         {"palette", 63, 42, 4, 1, PHOTOMETRIC_PALETTE, COMPRESSION_NONE, FILLORDER_MSB2LSB, 0, 72, 72, 1},
+        {"grey4", 63, 42, 4, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_NONE, FILLORDER_MSB2LSB, 0, 72, 72, 1},
+        {"grey2", 63, 42, 2, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_NONE, FILLORDER_MSB2LSB, 0, 72, 72, 1},
+        // The codecs every build has beside the CCITT ones.
+        {"rgb-lzw", 63, 42, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW, FILLORDER_MSB2LSB, 8, 72, 72, 1},
+        {"grey-packbits", 63, 42, 8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_PACKBITS, FILLORDER_MSB2LSB, 0, 72, 72, 1},
+        {"planar", 63, 42, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE, FILLORDER_MSB2LSB, 16, 72, 72, 1,
+         PLANARCONFIG_SEPARATE},
+        {"rgba-associated", 63, 42, 8, 4, PHOTOMETRIC_RGB, COMPRESSION_NONE, FILLORDER_MSB2LSB, 0, 72, 72, 1,
+         PLANARCONFIG_CONTIG, EXTRASAMPLE_ASSOCALPHA},
+        {"rgba-unassociated", 63, 42, 8, 4, PHOTOMETRIC_RGB, COMPRESSION_NONE, FILLORDER_MSB2LSB, 0, 72, 72, 1,
+         PLANARCONFIG_CONTIG, EXTRASAMPLE_UNASSALPHA},
     };
     FILE *cases = std::fopen("cases.txt", "wb");
     if (!cases) {
@@ -244,8 +396,7 @@ int main()
         double ox = (kPageWidth - width) / 2.0 * rx / 72.0;
         double oy = (kPageLength - (kPageLength + length) / 2.0) * ry / 72.0;
         for (int p = 0; p < f.Pages; p++) {
-            bool colour = f.Samples == 3 || f.Photometric == PHOTOMETRIC_PALETTE;
-            std::string raster = f.Name + "-" + std::to_string(p + 1) + (colour ? ".ppm" : ".pgm");
+            std::string raster = f.Name + "-" + std::to_string(p + 1) + (Colour(f) ? ".ppm" : ".pgm");
             if (!WriteRaster(raster, f, Rendered(f, p))) {
                 std::printf("%s: raster not written\n", raster.c_str());
                 failures++;
@@ -266,6 +417,44 @@ int main()
             continue;
         }
         std::fprintf(cases, "same %s.pdf %s.pdf\n", tiled.c_str(), strips.c_str());
+    }
+    // Transfer functions: the page renders through the inverting table.
+    {
+        FIXTURE f = {"transfer", 63, 42, 8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_NONE, FILLORDER_MSB2LSB, 0, 72, 72, 1};
+        std::vector<uint8_t> inverted = Rendered(f, 0);
+        for (uint8_t &v : inverted)
+            v = (uint8_t)(255 - v);
+        double ox = (kPageWidth - 63) / 2.0 * 4, oy = (kPageLength - (kPageLength + 42) / 2.0) * 4;
+        if (WriteGreyWithTags("transfer.tif", true, false) &&
+            convert_tiff_to_pdf("transfer.tif", "transfer.pdf") == 1 && WriteRaster("transfer-1.pgm", f, inverted)) {
+            // Within 1: the table's values are not multiples of 257.
+            std::fprintf(cases, "transfer transfer.pdf 1 transfer-1.pgm 288 288 %.4f %.4f 1\n", ox, oy);
+        } else {
+            std::printf("transfer: not converted\n");
+            failures++;
+        }
+        if (WriteGreyWithTags("icc.tif", false, true) && convert_tiff_to_pdf("icc.tif", "icc.pdf") == 1) {
+            std::fprintf(cases, "qpdf icc.pdf\n");
+        } else {
+            std::printf("icc: not converted\n");
+            failures++;
+        }
+    }
+    // CMYK and Lab: poppler's conversions, within a tolerance.
+    for (bool lab : {false, true}) {
+        const char *name = lab ? "lab" : "cmyk";
+        FIXTURE f = {name, 63, 42, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE, FILLORDER_MSB2LSB, 0, 72, 72, 1};
+        std::vector<uint8_t> rendered;
+        double ox = (kPageWidth - 63) / 2.0 * 4, oy = (kPageLength - (kPageLength + 42) / 2.0) * 4;
+        std::string base = name;
+        if (WriteConverted(base + ".tif", lab, rendered) &&
+            convert_tiff_to_pdf((base + ".tif").c_str(), (base + ".pdf").c_str()) == 1 &&
+            WriteRaster(base + "-1.ppm", f, rendered)) {
+            std::fprintf(cases, "%s %s.pdf 1 %s-1.ppm 288 288 %.4f %.4f %d\n", name, name, name, ox, oy, kColourTolerance);
+        } else {
+            std::printf("%s: not converted\n", name);
+            failures++;
+        }
     }
     std::fclose(cases);
     std::printf("probe done, %d failures\n", failures);
