@@ -115,9 +115,9 @@ bool WriteTiff(const std::string &path, const std::vector<SPEC> &pages)
     return ok;
 }
 
-// Sets the value of a SHORT tag in the first directory of a little-endian classic TIFF file in
-// place: for values libtiff will not write.  false when the tag is not there.
-bool PatchShortTag(const std::string &path, uint16_t tag, uint16_t value)
+// Sets the value of a SHORT tag in directory `directory` (from 0) of a little-endian classic TIFF
+// file in place: for values libtiff will not write.  false when the tag is not there.
+bool PatchShortTag(const std::string &path, uint16_t tag, uint16_t value, int directory = 0)
 {
     std::string bytes = ReadWholeFile(path);
     auto get16 = [&](size_t at) { return (uint16_t)((uint8_t)bytes[at] | (uint8_t)bytes[at + 1] << 8); };
@@ -125,7 +125,13 @@ bool PatchShortTag(const std::string &path, uint16_t tag, uint16_t value)
     if (bytes.size() < 8 || bytes.compare(0, 4, std::string("II*\0", 4)) != 0)
         return false;
     size_t ifd = get32(4);
-    if (ifd + 2 > bytes.size())
+    for (int d = 0; d < directory && ifd + 2 <= bytes.size(); d++) {
+        size_t next = ifd + 2 + 12 * (size_t)get16(ifd);
+        if (next + 4 > bytes.size())
+            return false;
+        ifd = get32(next);
+    }
+    if (ifd == 0 || ifd + 2 > bytes.size())
         return false;
     for (size_t i = 0, n = get16(ifd); i < n && ifd + 2 + 12 * (i + 1) <= bytes.size(); i++) {
         size_t entry = ifd + 2 + 12 * i;
@@ -814,6 +820,39 @@ TEST(TIFFPDF, ColourPagesAndTheirColourSpaces)
              return s;
          },
          ""},
+        {"grey 2, min-is-black", PHOTOMETRIC_MINISBLACK, 2, 1, nullptr,
+         "/BitsPerComponent 2\r/ColorSpace /DeviceGray \r >>\r", "/ImageB ", same, ""},
+        // The codecs of every build beside the CCITT ones: decoded, written uncompressed.
+        {"grey 8, LZW", PHOTOMETRIC_MINISBLACK, 8, 1,
+         [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW); },
+         "/BitsPerComponent 8\r/ColorSpace /DeviceGray \r >>\r", "/ImageB ", same, ""},
+        {"RGB, PackBits", PHOTOMETRIC_RGB, 8, 3,
+         [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_PACKBITS); },
+         "/BitsPerComponent 8\r/ColorSpace /DeviceRGB \r >>\r", "/ImageC ", same, ""},
+        // Palettised CMYK: C, M and Y from the colour map's red, green and blue, K 0.
+        {"palettised CMYK", PHOTOMETRIC_SEPARATED, 4, 1,
+         [](TIFF *tif) {
+             TIFFSetField(tif, TIFFTAG_INDEXED, 1);
+             TIFFSetField(tif, TIFFTAG_COLORMAP, map[0], map[1], map[2]);
+         },
+         "/BitsPerComponent 4\r/ColorSpace [ /Indexed /DeviceCMYK \r15 7 0 R ]\r >>\r", "/ImageC /ImageI ", same, ""},
+        {"ICC Lab", PHOTOMETRIC_ICCLAB, 8, 3, nullptr,
+         "/BitsPerComponent 8\r/ColorSpace [/Lab << \r/WhitePoint [0.9643 1.0000 0.8251] \r/Range [0 255 0 255] "
+         "\r>>] \r >>\r",
+         "/ImageC ", same, ""},
+        {"ITU Lab", PHOTOMETRIC_ITULAB, 8, 3, nullptr,
+         "/BitsPerComponent 8\r/ColorSpace [/Lab << \r/WhitePoint [0.9643 1.0000 0.8251] \r/Range [-85 85 -75 124] "
+         "\r>>] \r >>\r",
+         "/ImageC ",
+         [](const std::string &source) {
+             std::string s = source;
+             for (size_t i = 0; i < s.size(); i += 3) {
+                 s[i + 1] = (char)(s[i + 1] + 128);
+                 s[i + 2] = (char)(s[i + 2] + 128);
+             }
+             return s;
+         },
+         ""},
         {"RGB with four samples, no extra samples", PHOTOMETRIC_RGB, 8, 4, nullptr,
          "/BitsPerComponent 8\r/ColorSpace /DeviceCMYK \r/Decode [ 1 0 1 0 1 0 1 0 ]\r >>\r", "/ImageC ", same,
          "has 4 samples per pixel, assuming inverse CMYK"},
@@ -842,7 +881,8 @@ TEST(TIFFPDF, ColourPagesAndTheirColourSpaces)
         TIFFClose(t);
         ASSERT_EQ(convert_tiff_to_pdf(tif.c_str(), pdfName.c_str()), 1) << handlers.All();
         PDF pdf = ReadPdf(pdfName);
-        bool palettePage = c.Photometric == PHOTOMETRIC_PALETTE;
+        bool palettePage = c.Dict.find("/Indexed") != std::string::npos;
+        int paletteComponents = c.Dict.find("/DeviceCMYK") != std::string::npos ? 4 : 3;
         ExpectXrefExact(pdf, palettePage ? 9 : 8);
         std::string dict, stream;
         ASSERT_TRUE(pdf.Image(palettePage ? 8 : 7, dict, stream));
@@ -850,8 +890,9 @@ TEST(TIFFPDF, ColourPagesAndTheirColourSpaces)
         EXPECT_TRUE(pdf.Has(std::string("/ProcSet [ ") + c.ProcSet + "]\r")) << c.ProcSet;
         EXPECT_EQ(stream, c.Stream(source));
         if (palettePage) {
-            std::string p = palette(3);
-            EXPECT_TRUE(pdf.Has("\r7 0 obj\r<< \r/Length 48\r >>\rstream\r\n" + p + "\rendstream\rendobj\r"));
+            std::string p = palette(paletteComponents);
+            EXPECT_TRUE(pdf.Has("\r7 0 obj\r<< \r/Length " + std::to_string(p.size()) + "\r >>\rstream\r\n" + p +
+                                "\rendstream\rendobj\r"));
         }
         if (*c.Warning) {
             EXPECT_NE(handlers.All().find(c.Warning), std::string::npos) << handlers.All();
@@ -877,6 +918,9 @@ TEST(TIFFPDF, RefusedPagesReportAndLeaveNoFile)
          [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_INT); }, " with sample format 2"},
         {"LogLuv", PHOTOMETRIC_LOGLUV, 8, 3, nullptr, " with photometric interpretation LogL/LogLuv"},
         {"photometric 7", 7, 8, 1, nullptr, " with photometric interpretation 7"},
+        {"separate planes at 4 bits", PHOTOMETRIC_RGB, 4, 3,
+         [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_SEPARATE); },
+         " with separated planar configuration and 4 bits per sample"},
         // libtiff itself refuses to open this one.
         {"YCbCr with one sample", PHOTOMETRIC_YCBCR, 8, 1, nullptr, "-"},
     };
@@ -1154,8 +1198,14 @@ TEST(TIFFPDF, ValuesLibtiffWillNotWrite)
         uint16_t Tag, Value;
         int Result;
         std::string Message; // "%s" stands for the file
+        int Directory = 0;   // of two pages
     };
     const Case cases[] = {
+        {"zero length", TIFFTAG_IMAGELENGTH, 0, 0, "E Parlomatix: Can't open input file %s for reading"},
+        // A later page libtiff refuses: the page selection stops there.
+        {"zero width on page 2", TIFFTAG_IMAGEWIDTH, 0, 0, "E Parlomatix: Can't set directory 1 of input file %s", 1},
+        {"compression no libtiff knows on page 2", TIFFTAG_COMPRESSION, 60000, 0,
+         "E Parlomatix: No support for %s with compression type 60000:  not configured", 1},
         {"0 bits per sample", TIFFTAG_BITSPERSAMPLE, 0, 0, "E Parlomatix: Can't open input file %s for reading"},
         {"0 samples per pixel", TIFFTAG_SAMPLESPERPIXEL, 0, 0, "E Parlomatix: Can't open input file %s for reading"},
         {"planar configuration 0", TIFFTAG_PLANARCONFIG, 0, 0, "E Parlomatix: Can't open input file %s for reading"},
@@ -1169,8 +1219,8 @@ TEST(TIFFPDF, ValuesLibtiffWillNotWrite)
         std::string tif = dir.File("in.tif"), pdfName = dir.File("out.pdf");
         SPEC s;
         s.Compression = COMPRESSION_NONE;
-        ASSERT_TRUE(WriteTiff(tif, {s}));
-        ASSERT_TRUE(PatchShortTag(tif, c.Tag, c.Value));
+        ASSERT_TRUE(WriteTiff(tif, {s, s}));
+        ASSERT_TRUE(PatchShortTag(tif, c.Tag, c.Value, c.Directory));
         HANDLERS handlers;
         EXPECT_EQ(convert_tiff_to_pdf(tif.c_str(), pdfName.c_str()), c.Result) << handlers.All();
         std::string message = c.Message;
@@ -1180,4 +1230,94 @@ TEST(TIFFPDF, ValuesLibtiffWillNotWrite)
         EXPECT_NE(handlers.All().find(message), std::string::npos) << message << "\n" << handlers.All();
         EXPECT_EQ(FileExistsForTest(pdfName), c.Result == 1);
     }
+}
+
+TEST(TIFFPDF, YCbCrPageThroughTheRGBAReader)
+{
+    // Y of every level with neutral Cb and Cr: RGB of the same level.
+    const uint32_t width = 8, length = 4;
+    TEMPFOLDER dir;
+    HANDLERS handlers;
+    std::string tif = dir.File("in.tif"), pdfName = dir.File("out.pdf");
+    TIFF *t = TIFFOpen(tif.c_str(), "w");
+    ASSERT_NE(t, nullptr);
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, length);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_YCBCR);
+    TIFFSetField(t, TIFFTAG_YCBCRSUBSAMPLING, 1, 1);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, length);
+    std::string data, rgb;
+    for (uint32_t i = 0; i < width * length; i++) {
+        char y = (char)(i * 8 + 3);
+        data += std::string{y, '\x80', '\x80'};
+        rgb += std::string(3, y);
+    }
+    ASSERT_EQ(TIFFWriteEncodedStrip(t, 0, &data[0], (tmsize_t)data.size()), (tmsize_t)data.size());
+    TIFFClose(t);
+    ASSERT_EQ(convert_tiff_to_pdf(tif.c_str(), pdfName.c_str()), 1) << handlers.All();
+    PDF pdf = ReadPdf(pdfName);
+    ExpectXrefExact(pdf, 8);
+    std::string dict, stream;
+    ASSERT_TRUE(pdf.Image(7, dict, stream));
+    EXPECT_NE(dict.find("/Width 8\r/Height 4\r/BitsPerComponent 8\r/ColorSpace /DeviceRGB \r >>\r"), std::string::npos)
+        << dict;
+    ASSERT_EQ(stream.size(), rgb.size());
+    for (size_t i = 0; i < rgb.size(); i++)
+        EXPECT_NEAR((uint8_t)stream[i], (uint8_t)rgb[i], 1) << i;
+}
+
+TEST(TIFFPDF, JpegPagesConvertWhereLibtiffHasTheCodec)
+{
+    // The Windows builds' libtiff has no JPEG codec (its library is not among our dependencies):
+    // such a page is refused there.  Debian's libtiff decodes it.
+    const uint32_t width = 16, length = 16;
+    TEMPFOLDER dir;
+    std::string tif = dir.File("in.tif"), pdfName = dir.File("out.pdf");
+    TIFF *t = TIFFOpen(tif.c_str(), "w");
+    ASSERT_NE(t, nullptr);
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, length);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, length);
+    bool jpeg = TIFFIsCODECConfigured(COMPRESSION_JPEG);
+#ifdef _WIN32
+    EXPECT_FALSE(jpeg);
+#else
+    EXPECT_TRUE(jpeg);
+#endif
+    if (jpeg) {
+        TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_JPEG);
+        TIFFSetField(t, TIFFTAG_JPEGQUALITY, 100);
+    }
+    std::string data;
+    for (uint32_t y = 0; y < length; y++)
+        for (uint32_t x = 0; x < width; x++)
+            data += (char)(x * 8 + y * 4);
+    ASSERT_EQ(TIFFWriteEncodedStrip(t, 0, &data[0], (tmsize_t)data.size()), (tmsize_t)data.size());
+    TIFFClose(t);
+    HANDLERS handlers;
+    if (!jpeg) {
+        // Written uncompressed, then marked as JPEG: libtiff cannot write what it cannot code.
+        ASSERT_TRUE(PatchShortTag(tif, TIFFTAG_COMPRESSION, COMPRESSION_JPEG));
+        EXPECT_EQ(convert_tiff_to_pdf(tif.c_str(), pdfName.c_str()), 0);
+        std::string expected = "E Parlomatix: No support for " + tif + " with compression type 7:  not configured";
+        EXPECT_TRUE(handlers.Has(expected)) << expected << "\n" << handlers.All();
+        EXPECT_EQ(Listing(dir), std::vector<std::string>{"in.tif"});
+        return;
+    }
+    ASSERT_EQ(convert_tiff_to_pdf(tif.c_str(), pdfName.c_str()), 1) << handlers.All();
+    PDF pdf = ReadPdf(pdfName);
+    ExpectXrefExact(pdf, 8);
+    std::string dict, stream;
+    ASSERT_TRUE(pdf.Image(7, dict, stream));
+    EXPECT_NE(dict.find("/BitsPerComponent 8\r/ColorSpace /DeviceGray \r >>\r"), std::string::npos) << dict;
+    ASSERT_EQ(stream.size(), data.size());
+    for (size_t i = 0; i < data.size(); i++)
+        EXPECT_NEAR((uint8_t)stream[i], (uint8_t)data[i], 4) << i;
 }
