@@ -1321,3 +1321,34 @@ TEST(TIFFPDF, JpegPagesConvertWhereLibtiffHasTheCodec)
     for (size_t i = 0; i < data.size(); i++)
         EXPECT_NEAR((uint8_t)stream[i], (uint8_t)data[i], 4) << i;
 }
+
+TEST(TIFFPDF, FailedWritesFailTheConversion)
+{
+    // A stream that takes no bytes (opened for reading): the first write fails, and with it the
+    // conversion, which writes nothing further.
+    TEMPFOLDER dir;
+    HANDLERS handlers;
+    std::string tif = dir.File("in.tif"), full = dir.File("full.pdf");
+    ASSERT_TRUE(WriteTiff(tif, {SPEC()}));
+    FILE *f = std::fopen(full.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    FILE *stream = std::fopen(full.c_str(), "rb");
+    ASSERT_NE(stream, nullptr);
+    TIFF *input = TIFFOpen(tif.c_str(), "r");
+    ASSERT_NE(input, nullptr);
+    {
+        T2POUTPUT output(stream);
+        TIFF *handle = output.Open("out.pdf");
+        ASSERT_NE(handle, nullptr);
+        EXPECT_FALSE(convert_tiff_to_pdf_handles(input, output, handle, "out.pdf"));
+        EXPECT_TRUE(output.Failed());
+        EXPECT_EQ(output.Count(), 0u);
+    }
+    TIFFClose(input);
+    std::fclose(stream);
+    EXPECT_TRUE(handlers.Has("E Parlomatix: Error writing to output PDF out.pdf")) << handlers.All();
+    // Reported once: nothing is tried after the first failure.
+    EXPECT_EQ(std::count(gMessages.begin(), gMessages.end(), "E Parlomatix: Error writing to output PDF out.pdf"), 1)
+        << handlers.All();
+}
