@@ -853,6 +853,19 @@ TEST(TIFFPDF, ColourPagesAndTheirColourSpaces)
              return s;
          },
          ""},
+        {"RGB with four samples, unspecified extra sample", PHOTOMETRIC_RGB, 8, 4,
+         [](TIFF *tif) {
+             uint16_t extra = EXTRASAMPLE_UNSPECIFIED;
+             TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+         },
+         "/BitsPerComponent 8\r/ColorSpace /DeviceRGB \r >>\r", "/ImageC ",
+         [](const std::string &source) {
+             std::string s;
+             for (size_t i = 0; i < source.size(); i += 4)
+                 s += source.substr(i, 3);
+             return s;
+         },
+         "has 4 samples per pixel, assuming RGBA"},
         {"RGB with four samples, no extra samples", PHOTOMETRIC_RGB, 8, 4, nullptr,
          "/BitsPerComponent 8\r/ColorSpace /DeviceCMYK \r/Decode [ 1 0 1 0 1 0 1 0 ]\r >>\r", "/ImageC ", same,
          "has 4 samples per pixel, assuming inverse CMYK"},
@@ -906,23 +919,42 @@ TEST(TIFFPDF, RefusedPagesReportAndLeaveNoFile)
         const char *Name;
         uint16_t Photometric, Bits, Samples;
         std::function<void(TIFF *)> MoreTags;
-        std::string Message; // after "No support for <file>"
+        std::string Message; // the error, "%s" standing for the file
     };
+    static uint16_t map[3][256];
+    auto colourMap = [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_COLORMAP, map[0], map[1], map[2]); };
+    const std::string open = "Can't open input file %s for reading";
     const Case cases[] = {
         {"CMYK of another ink set", PHOTOMETRIC_SEPARATED, 8, 4,
-         [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_INKSET, INKSET_MULTIINK); }, " because its inkset is not CMYK"},
-        {"separated with 3 samples", PHOTOMETRIC_SEPARATED, 8, 3, nullptr, " because it has 3 samples per pixel"},
-        {"RGB with 2 samples", PHOTOMETRIC_RGB, 8, 2, nullptr, ""},
-        {"5 samples", PHOTOMETRIC_MINISBLACK, 8, 5, nullptr, " with 5 samples per pixel"},
+         [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_INKSET, INKSET_MULTIINK); },
+         "No support for %s because its inkset is not CMYK"},
+        {"separated with 3 samples", PHOTOMETRIC_SEPARATED, 8, 3, nullptr,
+         "No support for %s because it has 3 samples per pixel"},
+        {"RGB with 2 samples", PHOTOMETRIC_RGB, 8, 2, nullptr, "No support for RGB image %s with 2 samples per pixel"},
+        {"5 samples", PHOTOMETRIC_MINISBLACK, 8, 5, nullptr, "No support for %s with 5 samples per pixel"},
         {"signed samples", PHOTOMETRIC_MINISBLACK, 8, 1,
-         [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_INT); }, " with sample format 2"},
-        {"LogLuv", PHOTOMETRIC_LOGLUV, 8, 3, nullptr, " with photometric interpretation LogL/LogLuv"},
-        {"photometric 7", 7, 8, 1, nullptr, " with photometric interpretation 7"},
+         [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_INT); },
+         "No support for %s with sample format 2"},
+        {"LogLuv", PHOTOMETRIC_LOGLUV, 8, 3, nullptr, "No support for %s with photometric interpretation LogL/LogLuv"},
+        {"photometric 7", 7, 8, 1, nullptr, "No support for %s with photometric interpretation 7"},
         {"separate planes at 4 bits", PHOTOMETRIC_RGB, 4, 3,
          [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_SEPARATE); },
-         " with separated planar configuration and 4 bits per sample"},
-        // libtiff itself refuses to open this one.
-        {"YCbCr with one sample", PHOTOMETRIC_YCBCR, 8, 1, nullptr, "-"},
+         "No support for %s with separated planar configuration and 4 bits per sample"},
+        {"palette with three samples", PHOTOMETRIC_PALETTE, 8, 3, colourMap,
+         "No support for palettized image %s with not one sample per pixel"},
+        {"palettised CMYK with four samples", PHOTOMETRIC_SEPARATED, 8, 4,
+         [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_INDEXED, 1); },
+         "No support for palettized CMYK image %s with not one sample per pixel"},
+        {"YCbCr in tiles", PHOTOMETRIC_YCBCR, 8, 3,
+         [](TIFF *tif) {
+             TIFFSetField(tif, TIFFTAG_YCBCRSUBSAMPLING, 1, 1);
+             TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16u);
+             TIFFSetField(tif, TIFFTAG_TILELENGTH, 16u);
+         },
+         "No support for YCbCr to RGB in tile for %s"},
+        // libtiff itself refuses to open these.
+        {"YCbCr with one sample", PHOTOMETRIC_YCBCR, 8, 1, nullptr, open},
+        {"palette without a colour map", PHOTOMETRIC_PALETTE, 4, 1, nullptr, open},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.Name);
@@ -939,16 +971,20 @@ TEST(TIFFPDF, RefusedPagesReportAndLeaveNoFile)
         TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 2u);
         if (c.MoreTags)
             c.MoreTags(t);
-        std::string data(4 * 2 * c.Samples, '\x55');
-        TIFFWriteEncodedStrip(t, 0, &data[0], (tmsize_t)data.size());
+        if (TIFFIsTiled(t)) {
+            std::string data(16 * 16 * c.Samples, '\x55');
+            TIFFWriteEncodedTile(t, 0, &data[0], (tmsize_t)data.size());
+        } else {
+            std::string data(4 * 2 * c.Samples, '\x55');
+            TIFFWriteEncodedStrip(t, 0, &data[0], (tmsize_t)data.size());
+        }
         TIFFClose(t);
         HANDLERS handlers;
         EXPECT_EQ(convert_tiff_to_pdf(tif.c_str(), pdfName.c_str()), 0);
-        std::string expected = c.Message.empty() ? "E Parlomatix: No support for RGB image " + tif + " with 2 samples per pixel"
-                               : c.Message == "-" ? "E Parlomatix: Can't open input file " + tif + " for reading"
-                                                  : "E Parlomatix: No support for " + tif + c.Message;
+        std::string expected = "E Parlomatix: " + c.Message;
+        expected.replace(expected.find("%s"), 2, tif);
         EXPECT_TRUE(handlers.Has(expected)) << expected << "\n" << handlers.All();
-        if (c.Message != "-") {
+        if (c.Message != open) {
             EXPECT_TRUE(handlers.Has("E Parlomatix: An error occurred in converting TIFF " + tif + " to PDF " + pdfName));
         }
         EXPECT_EQ(Listing(dir), std::vector<std::string>{"in.tif"});
@@ -1042,11 +1078,20 @@ TEST(TIFFPDF, TransferFunctionsProfilesAndCalibration)
         size_t Objects;
         unsigned long Image;
     };
-    std::string bigEndian;
+    static uint16_t table2[256], table3[256];
     for (int i = 0; i < 256; i++) {
-        bigEndian += (char)(table[i] >> 8);
-        bigEndian += (char)(table[i] & 0xFF);
+        table2[i] = (uint16_t)(i * 256 + 255 - i);
+        table3[i] = (uint16_t)(i * 131);
     }
+    auto bigEndianOf = [](const uint16_t *t) {
+        std::string bytes;
+        for (int i = 0; i < 256; i++) {
+            bytes += (char)(t[i] >> 8);
+            bytes += (char)(t[i] & 0xFF);
+        }
+        return bytes;
+    };
+    std::string bigEndian = bigEndianOf(table), bigEndian2 = bigEndianOf(table2), bigEndian3 = bigEndianOf(table3);
     const Case cases[] = {
         {"one transfer function", PHOTOMETRIC_MINISBLACK, 1,
          [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_TRANSFERFUNCTION, table); }, "%PDF-1.2 ",
@@ -1056,6 +1101,15 @@ TEST(TIFFPDF, TransferFunctionsProfilesAndCalibration)
           "\r8 0 obj\r<< \r/FunctionType 0 \r/Domain [0.0 1.0] \r/Range [0.0 1.0] \r/Size [256] \r/BitsPerSample 16 \r"
           "/Length 512\r >>\rstream\r\n" + bigEndian + "\rendstream\rendobj\r"},
          10, 9},
+        {"three transfer functions", PHOTOMETRIC_RGB, 3,
+         [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_TRANSFERFUNCTION, table, table2, table3); }, "%PDF-1.2 ",
+         {"/XObject <<\r/Im1 11 0 R >>\r/ExtGState <</GS1 7 0 R >> \r/ProcSet [ /ImageC ]\r",
+          "\r7 0 obj\r<< /Type /ExtGState \r/TR [ 8 0 R 9 0 R 10 0 R /Identity ]  >> \rendobj\r",
+          "\r8 0 obj\r<< \r/FunctionType 0 \r/Domain [0.0 1.0] \r/Range [0.0 1.0] \r/Size [256] \r/BitsPerSample 16 \r"
+          "/Length 512\r >>\rstream\r\n" + bigEndian + "\rendstream\rendobj\r",
+          "/Length 512\r >>\rstream\r\n" + bigEndian2 + "\rendstream\rendobj\r10 0 obj\r",
+          "/Length 512\r >>\rstream\r\n" + bigEndian3 + "\rendstream\rendobj\r11 0 obj\r"},
+         12, 11},
         {"ICC profile", PHOTOMETRIC_RGB, 3,
          [](TIFF *tif) { TIFFSetField(tif, TIFFTAG_ICCPROFILE, (uint32_t)profile.size(), profile.data()); },
          "%PDF-1.3 ",
@@ -1202,6 +1256,9 @@ TEST(TIFFPDF, ValuesLibtiffWillNotWrite)
     };
     const Case cases[] = {
         {"zero length", TIFFTAG_IMAGELENGTH, 0, 0, "E Parlomatix: Can't open input file %s for reading"},
+        {"planar configuration 3", TIFFTAG_PLANARCONFIG, 3, 0, "E Parlomatix: Can't open input file %s for reading"},
+        // The strip lies past the end of the file: its decoding fails.
+        {"strip past the end", TIFFTAG_STRIPOFFSETS, 0xFFFF, 0, "E Parlomatix: Error on decoding strip 0 of %s"},
         // A later page libtiff refuses: the page selection stops there.
         {"zero width on page 2", TIFFTAG_IMAGEWIDTH, 0, 0, "E Parlomatix: Can't set directory 1 of input file %s", 1},
         {"compression no libtiff knows on page 2", TIFFTAG_COMPRESSION, 60000, 0,
