@@ -517,32 +517,30 @@ bool DecodePage(T2P *t2p, TIFF *input, std::vector<unsigned char> &buffer)
     return true;
 }
 
-// YCbCr pages through libtiff's RGBA reader, top row first, reduced to RGB.
+// YCbCr pages through libtiff's RGBA reader, top row first, reduced to RGB.  The reader's raster
+// is the page's buffer itself (four bytes a pixel), narrowed to three bytes in place: the page is
+// held in memory once.
 bool ReadRGBA(T2P *t2p, TIFF *input, std::vector<unsigned char> &buffer)
 {
     unsigned char *data = AllocImage(t2p, input, t2p->DataSize, buffer);
     if (!data)
         return false;
-    std::vector<uint32_t> raster;
-    try {
-        raster.assign((size_t)t2p->Width * t2p->Length, 0);
-    } catch (const std::bad_alloc &) {
-        t2p_error("Can't allocate %llu bytes of memory for t2p_readwrite_pdf_image, %s",
-                  (unsigned long long)t2p->DataSize, NameOf(input));
-        t2p->Error = true;
-        return false;
-    }
-    if (!TIFFReadRGBAImageOriented(input, t2p->Width, t2p->Length, raster.data(), ORIENTATION_TOPLEFT, 0)) {
+    size_t pixels = (size_t)t2p->Width * t2p->Length; // DataSize is four times this, within the limit
+    if (!TIFFReadRGBAImageOriented(input, t2p->Width, t2p->Length, reinterpret_cast<uint32_t *>(data),
+                                   ORIENTATION_TOPLEFT, 0)) {
         t2p_error("Can't use TIFFReadRGBAImageOriented to extract RGB image from %s", NameOf(input));
         t2p->Error = true;
         return false;
     }
-    buffer.resize(raster.size() * 3);
-    for (size_t i = 0; i < raster.size(); i++) {
-        buffer[i * 3] = (unsigned char)TIFFGetR(raster[i]);
-        buffer[i * 3 + 1] = (unsigned char)TIFFGetG(raster[i]);
-        buffer[i * 3 + 2] = (unsigned char)TIFFGetB(raster[i]);
+    // Pixel i's three bytes go below its four (3i + 2 < 4i + 4), after it is read whole.
+    for (size_t i = 0; i < pixels; i++) {
+        uint32_t pixel;
+        std::memcpy(&pixel, data + i * 4, 4);
+        data[i * 3] = (unsigned char)TIFFGetR(pixel);
+        data[i * 3 + 1] = (unsigned char)TIFFGetG(pixel);
+        data[i * 3 + 2] = (unsigned char)TIFFGetB(pixel);
     }
+    buffer.resize(pixels * 3);
     return true;
 }
 

@@ -1409,3 +1409,29 @@ TEST(TIFFPDF, FailedWritesFailTheConversion)
     EXPECT_EQ(std::count(gMessages.begin(), gMessages.end(), "E Parlomatix: Error writing to output PDF out.pdf"), 1)
         << handlers.All();
 }
+
+TEST(TIFFPDF, YCbCrPageSizedAsTheRGBARaster)
+{
+    // Subsampled 2 x 2, 9000 x 8000 pixels take 108 MB as stored but 288 MB as the RGBA reader's
+    // raster (four bytes a pixel): past the 256 MiB limit, refused before anything is read.
+    TEMPFOLDER dir;
+    std::string tif = dir.File("ycbcr.tif"), pdfName = dir.File("ycbcr.pdf");
+    TIFF *t = TIFFOpen(tif.c_str(), "w");
+    ASSERT_NE(t, nullptr);
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, 9000u);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, 8000u);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_YCBCR);
+    TIFFSetField(t, TIFFTAG_YCBCRSUBSAMPLING, 2, 2);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 8000u);
+    std::string data(6 * 100, '\x80'); // a little of the strip is enough to be a file
+    ASSERT_GT(TIFFWriteEncodedStrip(t, 0, &data[0], (tmsize_t)data.size()), 0);
+    TIFFClose(t);
+    HANDLERS handlers;
+    EXPECT_EQ(convert_tiff_to_pdf(tif.c_str(), pdfName.c_str()), 0);
+    std::string expected = "E Parlomatix: Can't allocate 288000000 bytes of memory for t2p_readwrite_pdf_image, " + tif;
+    EXPECT_TRUE(handlers.Has(expected)) << expected << "\n" << handlers.All();
+    EXPECT_EQ(Listing(dir), std::vector<std::string>{"ycbcr.tif"});
+}
