@@ -160,7 +160,7 @@ void t2p_read_tiff_init(T2P *t2p, TIFF *input)
         }
         T2P_PAGE &page = t2p->Pages[t2p->PageCount];
         page.Number = t2p->PageCount;
-        page.Directory = (uint16_t)i;
+        page.Directory = i;
         if (TIFFIsTiled(input))
             page.TileCount = TIFFNumberOfTiles(input);
         t2p->PageCount++;
@@ -217,6 +217,23 @@ void t2p_read_tiff_init(T2P *t2p, TIFF *input)
             tiles.Count = page.TileCount;
             TIFFGetField(input, TIFFTAG_TILEWIDTH, &tiles.Width);
             TIFFGetField(input, TIFFTAG_TILELENGTH, &tiles.Length);
+            // The box list, under the limit of an image: a file claiming millions of tiles would
+            // otherwise take gigabytes of boxes, objects and content.
+            uint64_t bytes = (uint64_t)tiles.Count * sizeof(T2P_BOX);
+            bool allocated = bytes <= T2P_MAX_IMAGE_BYTES;
+            if (allocated) {
+                try {
+                    tiles.Boxes.reserve((size_t)tiles.Count);
+                } catch (const std::bad_alloc &) {
+                    allocated = false;
+                }
+            }
+            if (!allocated) {
+                t2p_error("Can't allocate %llu bytes of memory for t2p_read_tiff_init, %s", (unsigned long long)bytes,
+                          NameOf(input));
+                t2p->Error = true;
+                return;
+            }
             if (page.TileCount > 1)
                 t2p->ObjectCount += 2 * (page.TileCount - 1);
         }

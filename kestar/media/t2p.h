@@ -39,7 +39,7 @@ enum T2P_COMPRESS { T2P_COMPRESS_NONE, T2P_COMPRESS_G4 };
 
 // One TIFF directory that is a page.
 struct T2P_PAGE {
-    uint16_t Directory = 0;
+    uint32_t Directory = 0;
     uint32_t Number = 0;    // sort key
     uint32_t TileCount = 0; // 0 for a page in strips
     uint32_t Extra = 0;     // PDF objects beyond the five every page has

@@ -6,6 +6,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <new>
 
 #include "kestar/base/filename.h"
 #include "kestar/base/fsys.h"
@@ -55,7 +56,14 @@ bool convert_tiff_to_pdf_handles(TIFF *input, T2POUTPUT &output, TIFF *handle, c
     if (t2p_paper_size("A4", &t2p->DefaultPageWidth, &t2p->DefaultPageLength))
         t2p->OverridePageSize = true;
     t2p->Creator = "Parlomatix by Orvak";
-    t2p_write_pdf(t2p, input, output, handle);
+    try {
+        t2p_write_pdf(t2p, input, output, handle);
+    } catch (const std::bad_alloc &) {
+        // Every large block is sized and checked; this catches what is left (a 32-bit process
+        // short of memory), so that a conversion fails instead of ending the program.
+        t2p_error("Can't allocate memory for t2p_write_pdf, %s", TIFFFileName(input));
+        t2p->Error = true;
+    }
     bool ok = !t2p->Error && !output.Failed();
     t2p_free(t2p);
     return ok;
