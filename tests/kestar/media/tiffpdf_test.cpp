@@ -1435,3 +1435,50 @@ TEST(TIFFPDF, YCbCrPageSizedAsTheRGBARaster)
     EXPECT_TRUE(handlers.Has(expected)) << expected << "\n" << handlers.All();
     EXPECT_EQ(Listing(dir), std::vector<std::string>{"ycbcr.tif"});
 }
+
+TEST(TIFFPDF, TileFailuresReportAndLeaveNoFile)
+{
+    struct Case {
+        const char *Name;
+        uint16_t PatchedSize; // of the image and its one tile, patched in (0: 32 as written)
+        bool PastTheEnd;      // the tile's offset patched past the end of the file
+        std::string Message;
+    };
+    const Case cases[] = {
+        {"tile past the end", 0, true, "Error on decoding tile 0 of %s"},
+        // 16400 x 16400 bytes is past the 256 MiB limit (its data need not be there).
+        {"tile too large", 16400, false,
+         "Can't allocate 268960000 bytes of memory for t2p_readwrite_pdf_image_tile, %s"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Name);
+        TEMPFOLDER dir;
+        std::string tif = dir.File("tile.tif"), pdfName = dir.File("tile.pdf");
+        TIFF *t = TIFFOpen(tif.c_str(), "w");
+        ASSERT_NE(t, nullptr);
+        const uint32_t size = 32;
+        TIFFSetField(t, TIFFTAG_IMAGEWIDTH, size);
+        TIFFSetField(t, TIFFTAG_IMAGELENGTH, size);
+        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(t, TIFFTAG_TILEWIDTH, size);
+        TIFFSetField(t, TIFFTAG_TILELENGTH, size);
+        std::string data((size_t)size * size, '\x40');
+        ASSERT_GT(TIFFWriteEncodedTile(t, 0, &data[0], (tmsize_t)data.size()), 0);
+        TIFFClose(t);
+        if (c.PatchedSize) {
+            for (uint16_t tag : {TIFFTAG_IMAGEWIDTH, TIFFTAG_IMAGELENGTH, TIFFTAG_TILEWIDTH, TIFFTAG_TILELENGTH})
+                ASSERT_TRUE(PatchShortTag(tif, tag, c.PatchedSize)) << tag;
+        }
+        if (c.PastTheEnd) {
+            ASSERT_TRUE(PatchShortTag(tif, TIFFTAG_TILEOFFSETS, 0xFFFF));
+        }
+        HANDLERS handlers;
+        EXPECT_EQ(convert_tiff_to_pdf(tif.c_str(), pdfName.c_str()), 0);
+        std::string expected = "E Parlomatix: " + c.Message;
+        expected.replace(expected.find("%s"), 2, tif);
+        EXPECT_TRUE(handlers.Has(expected)) << expected << "\n" << handlers.All();
+        EXPECT_EQ(Listing(dir), std::vector<std::string>{"tile.tif"});
+    }
+}
