@@ -45,6 +45,10 @@ public:
     // Ends the viewer's use of the help file (HTML Help uninitialised, WinHelp told to quit).
     void Close();
 
+    // The topic shown when nothing more specific has one; -1 for none.
+    void SetFallbackTopic(int topic) { FallbackTopic = topic; }
+    int GetFallbackTopic() const { return FallbackTopic; }
+
     const STRING &GetFilename() const { return Filename; }
     bool IsHtml() const { return Html; }
     STRINGARRAY &GetTopics() { return Topics; }
@@ -70,6 +74,7 @@ private:
     STRINGARRAY Topics;      // the topic ids the help file has
     STRING Mappings[MAX_MAPPINGS][2]; // id -> topic id, as decimal texts
     int NumMappings;
+    int FallbackTopic = -1;
 };
 
 #endif

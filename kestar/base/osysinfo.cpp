@@ -72,4 +72,19 @@ int SetScrollLock(int mode)
     return KEYBOARD::GetInstance()->SetToggleKey(0x91, mode);
 }
 
+namespace {
+// Set by tests only, before the code under test runs.
+int gOsVersionIdOverride = -1;
+} // namespace
+
+void SetOsVersionIdOverride(int id)
+{
+    gOsVersionIdOverride = id;
+}
+
+int GetOsVersionIdOverride()
+{
+    return gOsVersionIdOverride;
+}
+
 } // namespace OSYS

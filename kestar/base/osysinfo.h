@@ -47,6 +47,9 @@ STRING GetStationName();
 //   7 Windows 8 (6.2), 8 Windows 8.1 (6.3), 9 major version above 9.
 // Taken from the version the system really runs, whatever the program's manifest declares.
 int GetOsVersionId();
+// For tests: the id GetOsVersionId answers instead of the real one; -1 gives the real one again.
+void SetOsVersionIdOverride(int id);
+int GetOsVersionIdOverride();
 // The name of GetOsVersionId, as OsVersionName gives it.
 STRING GetOsVersionName();
 // The table behind both: the id of a platform and version, and the name of an id

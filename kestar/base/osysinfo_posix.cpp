@@ -37,6 +37,8 @@ STRING GetComputerName()
 
 int GetOsVersionId()
 {
+    if (GetOsVersionIdOverride() != -1)
+        return GetOsVersionIdOverride();
     // The native build stands for a current system.
     return 9;
 }

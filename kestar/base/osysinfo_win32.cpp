@@ -79,6 +79,8 @@ namespace OSYS {
 
 int GetOsVersionId()
 {
+    if (GetOsVersionIdOverride() != -1)
+        return GetOsVersionIdOverride();
     static const int id = QueryOsVersionId();
     return id;
 }

@@ -78,11 +78,18 @@ public:
 
     // Calls command at peer ("host", "host:port", "[v6]:port").  sync: wait for the procedure's
     // result ("Call") or not ("Post", answered "<ASYNC>").  window: the caller's window handle,
-    // or null; accepted for the callers' sake, not used.  timeout: ms of each result read, -1 for
+    // or null; after each result read that got bytes it goes to the window probe (see
+    // SetWindowProbe).  timeout: ms of each result read, -1 for
     // Timeout.  Returns 1 with the result (a file result as "<file=" local path ">", the file then
     // belongs to the caller), or 0 with the failure reason in result.
     int CallNetProcedure(const char *peer, const char *command, HASH &params, STRING &result, int sync,
                          void *window = nullptr, int timeout = -1);
+
+    // What a call does with its window after each result read that got bytes.  The windowing
+    // library sets it: it wraps the handle in a temporary window object, which asks a window of
+    // this process without a control id for its id.  Null (the default): nothing.  Process-wide.
+    typedef void (*WINDOWPROBE)(void *window);
+    static void SetWindowProbe(WINDOWPROBE probe);
 
     // Starts the two waiting listeners (once; the constructor does it unless told not to).
     void StartListeners();

@@ -579,8 +579,17 @@ int NETPROC::ReceiveFile(TCPIPIO &device, const STRING &inner, STRING &result)
     return 1;
 }
 
+namespace {
+std::atomic<NETPROC::WINDOWPROBE> gWindowProbe{nullptr};
+} // namespace
+
+void NETPROC::SetWindowProbe(WINDOWPROBE probe)
+{
+    gWindowProbe.store(probe);
+}
+
 int NETPROC::CallNetProcedure(const char *peer, const char *command, HASH &params, STRING &result, int sync,
-                              void *, int timeout)
+                              void *window, int timeout)
 {
     result = "";
     RAISETHREADPRIORITY priority(1);
@@ -631,6 +640,10 @@ int NETPROC::CallNetProcedure(const char *peer, const char *command, HASH &param
             device->Read(chunk.get(), &n, readTimeout, "\x03");
             if (n <= 0)
                 break;
+            if (window != nullptr) {
+                if (WINDOWPROBE probe = gWindowProbe.load())
+                    probe(window);
+            }
             buffer.BINARY::Append(chunk.get(), n);
             if (chunk[n - 1] == NETPROC_ETX) {
                 good = buffer.Length() >= 2 && buffer[0] == static_cast<char>(NETPROC_STX);
