@@ -10,6 +10,9 @@
 #define IDS_WORKDIR_NEXTSTART 10121 /* the new work folder takes effect at the next start */
 #define IDS_WORKDIR_CHOOSE 10122   /* title of the folder chooser of the work-folder dialog */
 
+/* The product icon, the class icon of last resort of every window. */
+#define IDI_PRODUCT 1
+
 /* The main window's accelerator table and the commands it sends. */
 #define IDA_MAIN 2000
 #define IDM_CONNECT 2103

@@ -21,6 +21,8 @@ public:
     const std::string &Text();
     // The conditions of the reported assertion failures, in order.
     std::vector<std::string> Conditions();
+    // How many assertion failures were reported.
+    int Failures() { return static_cast<int>(Conditions().size()); }
     // The "Add. Info" of the first failure with that condition; "<none>" when there was none.
     std::string InfoOf(const std::string &condition);
     // How many logged lines contain text.

@@ -1,0 +1,155 @@
+// The gallery: shows one window of the class library on sample data so that tools/gallery.sh can
+// take its picture.
+//     gallery.exe NAME RECTFILE DONEFILE
+// shows the window NAME ("window", "drawing"), writes its screen rectangle as "left top right
+// bottom" into RECTFILE once it is painted, and ends when DONEFILE exists (at most 60 s later).
+#include <windows.h>
+
+#include "kestar/base/osysinfo.h"
+#include "kestar/base/osysresource.h"
+#include "kestar/windowing/drawcontext.h"
+#include "kestar/windowing/memorybitmap.h"
+#include "kestar/windowing/window.h"
+#include "kestar/windowing/windraw.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+const int kMenu = 100;
+
+// The drawing sheet: frames of every mode, gradients with and without GradientFill, lines and
+// fills with alpha, and the program's font texts, painted through a memory bitmap.
+class DRAWINGSHEET : public WINDOW {
+public:
+    DRAWINGSHEET()
+        : WINDOW(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, "Drawing sheet", 20, 20, 780, 600, nullptr, 0, 0)
+    {
+    }
+
+    LRESULT OnPaint() override
+    {
+        PAINTSTRUCT paint;
+        BeginPaint(&paint);
+        RECT client = GetClientRect();
+        MEMORYBITMAP bitmap(hWnd, client.right, client.bottom);
+        DRAWCONTEXT dc(bitmap.GetDC(), client);
+        dc.FillRect(client, 0x00F0F0F0);
+        HFONT label = WINDRAW::CreateFontFromSpec(hWnd, "8.MS Shell Dlg", 1252);
+        dc.SelectFont(label);
+        SetBkMode(dc.GetHdc(), TRANSPARENT);
+
+        // Frames: the five modes of Draw3DFrame, filled and not, and DrawFrame.
+        Label(dc, 10, 8, L"Draw3DFrame modes 1, 2, -1, -2, 0 (filled below), DrawFrame");
+        const int modes[] = {1, 2, -1, -2, 0};
+        for (int i = 0; i < 5; ++i) {
+            RECT r = {10 + i * 110, 26, 100 + i * 110, 66};
+            dc.Draw3DFrame(r, modes[i], false, 0x00C08040);
+            RECT f = {10 + i * 110, 74, 100 + i * 110, 114};
+            dc.Draw3DFrame(f, modes[i], true, 0x00C8E8FF);
+        }
+        RECT frame = {560, 26, 760, 114};
+        dc.DrawFrame(frame, 0x000000C0, 0x00E0FFE0);
+
+        // Gradients, with GradientFill and with the band fallback.
+        Label(dc, 10, 124, L"Gradient with GradientFill: horizontal, vertical, clipped");
+        RECT g1 = {10, 142, 250, 222}, g2 = {260, 142, 500, 222}, g3 = {510, 142, 760, 222};
+        dc.Gradient(g1, 0x00803000, 0x00FFE0C0, false, nullptr);
+        dc.Gradient(g2, 0x00000080, 0x0080FFFF, true, nullptr);
+        RECT clip = {540, 160, 730, 205};
+        dc.Gradient(g3, 0x00008000, 0x00C0FFC0, false, &clip);
+        Label(dc, 10, 230, L"Gradient without GradientFill (older system): horizontal lines, vertical bands");
+        OSYS::SetOsVersionIdOverride(1);
+        DRAWCONTEXT::ForgetGradientFill();
+        RECT g4 = {10, 248, 250, 328}, g5 = {260, 248, 500, 328};
+        dc.Gradient(g4, 0x00803000, 0x00FFE0C0, false, nullptr);
+        dc.Gradient(g5, 0x00000080, 0x0080FFFF, true, nullptr);
+        OSYS::SetOsVersionIdOverride(-1);
+        RECT g6 = {510, 248, 760, 328};
+        dc.Gradient(g6, 0x00606060, 0x00606060, true, nullptr);
+
+        // Alpha: lines take the top byte as opacity, fills as transparency.
+        Label(dc, 10, 338, L"Alpha lines (opacity 0x20..0xE0) and fills (transparency 0x20..0xE0) over stripes");
+        for (int x = 10; x < 760; x += 20) {
+            RECT stripe = {x, 356, x + 10, 436};
+            dc.FillRect(stripe, 0x00404040);
+        }
+        for (int i = 0; i < 7; ++i) {
+            uint32_t alpha = static_cast<uint32_t>(0x20 + i * 0x20) << 24;
+            dc.DrawLine(10, 360 + i * 4, 370, 372 + i * 8, alpha | 0x00FF0000);
+            RECT fill = {390 + i * 52, 360, 436 + i * 52, 432};
+            dc.FillRect(fill, alpha | 0x000000FF);
+        }
+
+        // The program's font texts, each in its own font.
+        Label(dc, 10, 446, L"Font texts");
+        const char *specs[] = {"8B.MS Shell Dlg", "10.MS Shell Dlg", "14B.MS Shell Dlg", "10f.Helv", "13BI.Arial"};
+        int y = 464;
+        for (const char *spec : specs) {
+            HFONT font = WINDRAW::CreateFontFromSpec(hWnd, spec, 1252);
+            HGDIOBJ old = SelectObject(dc.GetHdc(), font);
+            wchar_t text[64];
+            std::swprintf(text, 64, L"%hs  0123 AaBbCc", spec);
+            dc.TextOut(10 + (y > 520 ? 380 : 0), y > 520 ? y - 66 : y, text, -1, nullptr);
+            SelectObject(dc.GetHdc(), old);
+            DeleteObject(font);
+            y += 22;
+        }
+        dc.RestoreFont(label);
+        DeleteObject(label);
+        bitmap.BitBlt(0, 0, paint.hdc);
+        EndPaint(&paint);
+        return 1;
+    }
+
+private:
+    static void Label(DRAWCONTEXT &dc, int x, int y, const wchar_t *text) { dc.TextOut(x, y, text, -1, nullptr); }
+};
+
+bool FileExists(const char *path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    if (__argc < 4) {
+        MessageBoxA(nullptr, "gallery.exe NAME RECTFILE DONEFILE", "gallery", MB_OK);
+        return 2;
+    }
+    const char *name = __argv[1];
+    // The program stands for the language library: its menu and icon are the samples.
+    OSYS::SetLanguageModule(instance);
+    std::unique_ptr<WINDOW> window;
+    if (std::strcmp(name, "window") == 0) {
+        window.reset(new WINDOW(WS_OVERLAPPEDWINDOW | WS_VISIBLE, "Parlomatix", 20, 20, 520, 340, nullptr, 0, kMenu));
+    } else if (std::strcmp(name, "drawing") == 0) {
+        window.reset(new DRAWINGSHEET());
+    } else {
+        return 3;
+    }
+    if (!window->IsValid())
+        return 4;
+    window->BringToForeground();
+    // Paint, then report.
+    DWORD until = GetTickCount() + 800;
+    while (GetTickCount() < until) {
+        WINDOW::WinProcessMessages(100);
+        Sleep(20);
+    }
+    RECT rect = window->GetRect();
+    if (FILE *f = std::fopen(__argv[2], "w")) {
+        std::fprintf(f, "%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+        std::fclose(f);
+    }
+    DWORD deadline = GetTickCount() + 60000;
+    while (!FileExists(__argv[3]) && GetTickCount() < deadline) {
+        WINDOW::WinProcessMessages(100);
+        Sleep(50);
+    }
+    return 0;
+}
