@@ -5,6 +5,7 @@
 #include "kestar/windowing/window.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include "kestar/base/hash.h"
 #include "kestar/base/logit.h"
@@ -200,6 +201,16 @@ TEST_F(WINDOWTEST, WrappersDoNotOwnAndTheOwnerForgetsADestroyedWindow)
     EXPECT_TRUE(other.IsValid());
     WINDOW none(static_cast<HWND>(nullptr));
     EXPECT_EQ(-1, none.Id);
+
+    // A window that outlives its object no longer calls into it.
+    auto *left = new RECORDINGWINDOW();
+    HWND orphan = left->hWnd;
+    left->AutoDestroy = 0;
+    delete left;
+    EXPECT_TRUE(IsWindow(orphan));
+    EXPECT_EQ(0, GetWindowLongPtrA(orphan, GWLP_USERDATA));
+    SendMessageA(orphan, WM_SIZE, SIZE_RESTORED, 0);
+    DestroyWindow(orphan);
 }
 
 TEST_F(WINDOWTEST, DispatchTable)
@@ -391,6 +402,18 @@ TEST_F(WINDOWTEST, DispatchTable)
     ReleaseDC(label, dc);
     EXPECT_EQ("OnCtlColor(0138)", window.Take());
     EXPECT_EQ(label, window.LastControl);
+
+    // Dropped files: every path whole, also past 260 characters.
+    std::wstring longPath = L"C:\\drop\\" + std::wstring(300, L'x') + L".txt";
+    std::wstring paths = L"C:\\a.txt" + std::wstring(1, L'\0') + longPath + std::wstring(2, L'\0');
+    HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + paths.size() * sizeof(wchar_t));
+    DROPFILES *files = static_cast<DROPFILES *>(GlobalLock(drop));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    memcpy(files + 1, paths.data(), paths.size() * sizeof(wchar_t));
+    GlobalUnlock(drop);
+    SendMessageA(w, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    EXPECT_EQ("OnDropFiles(2,C:\\a.txt,C:\\drop\\" + std::string(300, 'x') + ".txt)", window.Take());
 
     // The object query.
     void *object = reinterpret_cast<void *>(1);
@@ -678,6 +701,10 @@ TEST_F(WINDOWTEST, ServicesOnTheHandle)
     window.Show(true);
     EXPECT_TRUE(window.IsOnScreen());
     EXPECT_FALSE(window.IsMinimized());
+    EXPECT_TRUE(window.AnimateShow(AW_BLEND, 10, false));
+    EXPECT_FALSE(IsWindowVisible(window.hWnd));
+    EXPECT_TRUE(window.AnimateShow(0, 0, true));
+    EXPECT_TRUE(IsWindowVisible(window.hWnd));
     {
         LOGCAPTURE log;
         WINDOW detached;
