@@ -19,8 +19,9 @@ fi
 
 export WINEDEBUG=-all WINEPREFIX=$root/$arch/wineprefix
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
-"$top/tools/wineprefix.sh" "$WINEPREFIX"
-if [[ $arch == i686 ]]; then wine=/usr/lib/wine/wine; else wine=/usr/lib/wine/wine64; fi
+source "$top/tools/arch32.sh"
+"$top/tools/wineprefix.sh" "$WINEPREFIX" "$arch" >/dev/null
+wine=$(plx_wine_loader "$arch")
 program=$root/$arch/bin/gallery.exe
 out=$root/gallery
 mkdir -p "$out"
