@@ -135,6 +135,9 @@ public:
     STRING GetClassName();
     // Class name equal ignoring case and, unless s1 is -1, GWL_STYLE & 0xF one of s1, s2, s3.
     bool IsClass(const char *name, int s1 = -1, int s2 = -1, int s3 = -1);
+    // Class "ComboBox" with GWL_STYLE & 7 equal to CBS_DROPDOWNLIST / CBS_DROPDOWN.
+    bool IsDropdownList();
+    bool IsDropdownCombo();
     bool BringToForeground();
     void SetTopmost(bool on);
     // Without a reference window: -1 bottom, else top.  With one, direction must be +1 and the
@@ -185,6 +188,11 @@ public:
 
     unsigned char AutoDestroy; // this object created the window and destroys it
     short DpiScale;            // scale of the window's monitor; -1 until measured
+
+protected:
+    // Set by dialogs: a slot result of 0 is answered 0 and left to the dialog manager, which calls
+    // DefWindowProcA itself (calling it here too would act twice, e.g. destroy on WM_CLOSE).
+    bool DialogRouting = false;
 
 private:
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);

@@ -18,6 +18,7 @@
 #include "kestar/base/wstring.h"
 #include "kestar/windowing/control.h"
 #include "kestar/windowing/drawcontext.h"
+#include "kestar/windowing/ownerdraw.h"
 #include "kestar/windowing/windowmath.h"
 
 #include <cstdio>
@@ -207,6 +208,9 @@ bool WINDOW::Create(DWORD style, const char *text, int x, int y, int width, int 
 
 LRESULT CALLBACK WINDOW::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Item texts owned by a list go with their item, whatever the window's object does.
+    if (message == WM_DELETEITEM)
+        OWNERDRAW::DeleteItem(lParam);
     if (message == WM_CREATE && lParam != 0) {
         const CREATESTRUCTA *create = reinterpret_cast<const CREATESTRUCTA *>(lParam);
         WINDOW *object = static_cast<WINDOW *>(create->lpCreateParams);
@@ -239,6 +243,8 @@ LRESULT CALLBACK WINDOW::StaticWndProc(HWND window, UINT message, WPARAM wParam,
 
 LRESULT WINDOW::Default(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (DialogRouting)
+        return 0;
     return DefWindowProcA(hWnd, message, wParam, lParam);
 }
 
@@ -862,6 +868,16 @@ bool WINDOW::IsClass(const char *name, int s1, int s2, int s3)
         return true;
     int low = static_cast<int>(GetWindowLongPtrA(hWnd, GWL_STYLE) & 0xF);
     return low == s1 || low == s2 || low == s3;
+}
+
+bool WINDOW::IsDropdownList()
+{
+    return hWnd && IsClass("ComboBox") && (GetWindowLongA(hWnd, GWL_STYLE) & 7) == CBS_DROPDOWNLIST;
+}
+
+bool WINDOW::IsDropdownCombo()
+{
+    return hWnd && IsClass("ComboBox") && (GetWindowLongA(hWnd, GWL_STYLE) & 7) == CBS_DROPDOWN;
 }
 
 bool WINDOW::BringToForeground()

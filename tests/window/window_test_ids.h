@@ -7,4 +7,19 @@
 #define IDM_TEST_FIRST 301
 #define IDM_TEST_SECOND 302
 
+/* Dialog templates (DIALOGEX in 8 pt "MS Shell Dlg") and their controls. */
+#define IDD_TEST_BUTTONS 400  /* an edit, OK, Cancel, another button, a second edit */
+#define IDD_TEST_NOFOCUS 401  /* the same with control 800 asking for no default focus */
+#define IDD_TEST_CONTROLS 402 /* a list, a combo, a drop-down list, a check box, an edit */
+#define IDC_TEST_OTHER 410
+#define IDC_TEST_EDIT1 411
+#define IDC_TEST_EDIT2 412
+#define IDC_TEST_LIST 420
+#define IDC_TEST_COMBO 421
+#define IDC_TEST_DROPLIST 422
+#define IDC_TEST_CHECK 423
+#define IDC_TEST_PLACEHOLDER 424
+#define IDC_TEST_MULTILIST 425
+#define IDC_TEST_OWNERCOMBO 426
+
 #endif
