@@ -18,6 +18,8 @@ namespace OWNERDRAW {
 LRESULT MeasureItem(HWND dialog, WPARAM wParam, LPARAM lParam);
 // A heap copy of text to be item data of a list (owned by the list from then on).
 char *CopyText(const char *text);
+// data as the text CopyText made, or null when it is not one of them.
+const char *OwnedText(ULONG_PTR data);
 // WM_DELETEITEM: frees the item's data when it is a text made by CopyText (and only then).
 void DeleteItem(LPARAM lParam);
 

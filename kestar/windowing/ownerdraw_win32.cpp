@@ -60,6 +60,12 @@ char *CopyText(const char *text)
     return copy;
 }
 
+const char *OwnedText(ULONG_PTR data)
+{
+    const char *text = reinterpret_cast<const char *>(data);
+    return Texts().count(text) ? text : nullptr;
+}
+
 void DeleteItem(LPARAM lParam)
 {
     const DELETEITEMSTRUCT *item = reinterpret_cast<const DELETEITEMSTRUCT *>(lParam);

@@ -21,5 +21,10 @@
 #define IDC_TEST_PLACEHOLDER 424
 #define IDC_TEST_MULTILIST 425
 #define IDC_TEST_OWNERCOMBO 426
+#define IDC_TEST_UPDOWN 430
+#define IDM_TEST_CONTEXT 310  /* a context menu: its items at the top level */
+#define IDM_TEST_ALPHA 311
+#define IDM_TEST_BETA 312     /* grayed */
+#define IDM_TEST_GAMMA 313
 
 #endif
