@@ -1,24 +1,34 @@
 // The gallery: shows one window of the class library on sample data so that tools/gallery.sh can
 // take its picture.
 //     gallery.exe NAME RECTFILE DONEFILE
-// shows the window NAME ("window", "drawing"), writes its screen rectangle as "left top right
+// shows the window NAME ("window", "drawing", "controls"), writes its screen rectangle as "left top right
 // bottom" into RECTFILE once it is painted, and ends when DONEFILE exists (at most 60 s later).
 #include <windows.h>
 
 #include "kestar/base/osysinfo.h"
 #include "kestar/base/osysresource.h"
+#include "kestar/windowing/button.h"
+#include "kestar/windowing/dialog.h"
 #include "kestar/windowing/drawcontext.h"
+#include "kestar/windowing/listbox.h"
 #include "kestar/windowing/memorybitmap.h"
+#include "kestar/windowing/ownerdraw.h"
+#include "kestar/windowing/statusbar.h"
+#include "kestar/windowing/updown.h"
 #include "kestar/windowing/window.h"
 #include "kestar/windowing/windraw.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
 namespace {
 
 const int kMenu = 100;
+const int kControls = 200;
 
 // The drawing sheet: frames of every mode, gradients with and without GradientFill, lines and
 // fills with alpha, and the program's font texts, painted through a memory bitmap.
@@ -108,6 +118,76 @@ private:
     static void Label(DRAWCONTEXT &dc, int x, int y, const wchar_t *text) { dc.TextOut(x, y, text, -1, nullptr); }
 };
 
+// The controls sheet: a dialog of the gallery's template with push buttons (one with the
+// shield), a list, a combo, an owner-drawn combo with icons, an edit with an up-down control and
+// a status bar of three parts with icons.
+class CONTROLSSHEET : public DIALOG {
+public:
+    CONTROLSSHEET() : DIALOG(kControls, nullptr, GetModuleHandleA(nullptr)), Status(hWnd, 299)
+    {
+        BUTTON shield(hWnd, 204);
+        shield.SetShield(true);
+        LISTBOX list(hWnd, 210);
+        list.AddTextList("Archive|Phone book|Targets|Users|Options", '|', -1);
+        list.Select(1, true);
+        LISTBOX combo(hWnd, 211);
+        combo.AddTextList("Fax|Voice|SMS", '|', -1);
+        combo.Select(0, true);
+        LISTBOX icons(hWnd, 212);
+        icons.AddText("##ICON=1,Product");
+        icons.AddText("##ICON=2,Test icon");
+        icons.Select(0, true);
+        Updown.reset(new UPDOWN(hWnd, 214, 213, 0, 0));
+        Updown->SetRange(0, 99999);
+        Updown->SetPos(1234);
+        const int widths[] = {160, -100, 120};
+        Status.SetParts(3, widths);
+        Status.SetText(0, "    Ready");
+        Status.SetText(1, "    3 calls, 1 fax");
+        Status.SetText(2, "    Connected");
+        Status.SetIcon(1, 0);
+        Status.SetIcon(2, 2);
+        Status.Show(true);
+    }
+
+    LRESULT DlgProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_DRAWITEM && wParam == 212) {
+            DrawIconItem(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
+            return 1;
+        }
+        return DIALOG::DlgProc(message, wParam, lParam);
+    }
+
+private:
+    void DrawIconItem(const DRAWITEMSTRUCT *item)
+    {
+        const char *text = item->itemID == static_cast<UINT>(-1) ? nullptr : OWNERDRAW::OwnedText(item->itemData);
+        bool selected = (item->itemState & ODS_SELECTED) != 0;
+        FillRect(item->hDC, &item->rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+        if (text == nullptr)
+            return;
+        int id = std::atoi(text + 7);
+        const char *label = std::strchr(text, ',');
+        int size = WINDOW::GetIconSizeForDpi(16, hWnd);
+        HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+        int top = item->rcItem.top + (item->rcItem.bottom - item->rcItem.top - size) / 2;
+        if (icon) {
+            DrawIconEx(item->hDC, item->rcItem.left + 2, top, icon, size, size, 0, nullptr, DI_NORMAL);
+            DestroyIcon(icon);
+        }
+        SetBkMode(item->hDC, TRANSPARENT);
+        SetTextColor(item->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        RECT rest = item->rcItem;
+        rest.left += size + 6;
+        if (label)
+            DrawTextA(item->hDC, label + 1, -1, &rest, DT_SINGLELINE | DT_VCENTER);
+    }
+
+    STATUSBAR Status;
+    std::unique_ptr<UPDOWN> Updown;
+};
+
 bool FileExists(const char *path)
 {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
@@ -129,6 +209,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         window.reset(new WINDOW(WS_OVERLAPPEDWINDOW | WS_VISIBLE, "Parlomatix", 20, 20, 520, 340, nullptr, 0, kMenu));
     } else if (std::strcmp(name, "drawing") == 0) {
         window.reset(new DRAWINGSHEET());
+    } else if (std::strcmp(name, "controls") == 0) {
+        INITCOMMONCONTROLSEX init = {sizeof init, ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&init);
+        window.reset(new CONTROLSSHEET());
     } else {
         return 3;
     }
