@@ -165,11 +165,17 @@ public:
         Click(inner.hWnd, IDOK);
         InnerCode = inner.DoModal();
         SelfEnabledAfterInner = IsWindowEnabled(hWnd) != 0;
+        // A second dialog of the same owner leaves it disabled for this one.
+        TESTDIALOG sibling(IDD_TEST_BUTTONS, Owner);
+        Click(sibling.hWnd, IDCANCEL);
+        sibling.DoModal();
+        OwnerEnabledAfterSibling = IsWindowEnabled(Owner) != 0;
         return 1;
     }
     HWND Owner;
     bool OwnerEnabledInLoop = true;
     bool SelfEnabledAfterInner = false;
+    bool OwnerEnabledAfterSibling = true;
     int InnerCode = -1;
 };
 
@@ -187,6 +193,7 @@ TEST_F(DIALOGTEST, NestedLoopsEndOnTheirOwnEndAndTheOwnerIsDisabledMeanwhile)
     EXPECT_EQ(1, outer.InnerCode);
     EXPECT_TRUE(outer.SelfEnabledAfterInner);
     EXPECT_FALSE(outer.OwnerEnabledInLoop);
+    EXPECT_FALSE(outer.OwnerEnabledAfterSibling);
     EXPECT_TRUE(IsWindowEnabled(owner.hWnd));
 }
 
@@ -341,4 +348,16 @@ TEST_F(DIALOGTEST, ChildWindowsAreChildrenOfTheirClass)
     CHILDWINDOW named(parent, 902, 0, 0, 10, 10, 0, "PlxTestChildClass");
     EXPECT_TRUE(named.IsClass("PlxTestChildClass"));
     EXPECT_FALSE(IsWindowVisible(named.hWnd));
+}
+
+TEST_F(DIALOGTEST, AZeroSlotAnswerIsLeftToTheDialogManager)
+{
+    // A dialog that lets WM_CLOSE through must not be destroyed by DefWindowProcA: the dialog
+    // manager turns the close into Cancel.
+    struct KEEPOPEN : TESTDIALOG {
+        LRESULT OnClose() override { return 0; }
+    } dialog;
+    SendMessageA(dialog.hWnd, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(IsWindow(dialog.hWnd));
+    EXPECT_EQ(0, dialog.DoModal());
 }
