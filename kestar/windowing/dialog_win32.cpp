@@ -155,7 +155,6 @@ LRESULT DIALOG::DlgProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
     case WM_ENDSESSION:
     case WM_SHOWWINDOW:
-    case WM_NOTIFY:
     case WM_HELP:
     case WM_KEYDOWN:
     case WM_KEYUP:
@@ -172,6 +171,13 @@ LRESULT DIALOG::DlgProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM__QUERYID:
     case WM__QUERYOBJECT:
         return WINDOW::WinProc(message, wParam, lParam);
+    case WM_NOTIFY: {
+        // The dialog manager answers a notification with DWLP_MSGRESULT, not with this result:
+        // without it a dialog could not refuse e.g. a tab change.
+        LRESULT result = WINDOW::WinProc(message, wParam, lParam);
+        SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, result);
+        return result;
+    }
     case WM_INITDIALOG:
         if (lParam != 0) {
             // A template can ask not to have the default focus set: control 800 says so.

@@ -3,6 +3,7 @@
 // template copy with the font rewrite, and the plain child window.  Nothing waits for a person:
 // every click is posted before DoModal, and a safety timer ends any loop that would not end.
 #include "kestar/windowing/childwindow.h"
+#include "kestar/windowing/control.h"
 #include "kestar/windowing/dialog.h"
 #include "kestar/windowing/dialogtemplate.h"
 
@@ -360,4 +361,16 @@ TEST_F(DIALOGTEST, AZeroSlotAnswerIsLeftToTheDialogManager)
     SendMessageA(dialog.hWnd, WM_CLOSE, 0, 0);
     ASSERT_TRUE(IsWindow(dialog.hWnd));
     EXPECT_EQ(0, dialog.DoModal());
+}
+
+TEST_F(DIALOGTEST, NotificationAnswersReachTheSender)
+{
+    // The dispatcher refuses a tab change with 1; in a dialog that answer must reach the tab.
+    TESTDIALOG dialog;
+    CONTROL tab(dialog.hWnd, 480, WC_TABCONTROLA, WS_VISIBLE, 0, 0, 100, 30, "", 0);
+    ASSERT_TRUE(tab.IsValid());
+    NMHDR header = {tab.hWnd, 480, static_cast<UINT>(TCN_SELCHANGING)};
+    EXPECT_EQ(1, SendMessageA(dialog.hWnd, WM_NOTIFY, 480, reinterpret_cast<LPARAM>(&header)));
+    header.code = static_cast<UINT>(TCN_SELCHANGE);
+    EXPECT_EQ(0, SendMessageA(dialog.hWnd, WM_NOTIFY, 480, reinterpret_cast<LPARAM>(&header)));
 }
