@@ -20,8 +20,6 @@
 
 namespace {
 
-std::atomic<void (*)()> gCrashArm{nullptr};
-
 struct THREAD {
     pthread_t thread;
 };
@@ -92,18 +90,6 @@ void *CreateThreadWithParm(THREADPROC start, void *object, int parameter)
         delete pparm;
     LOGIT::Printf("OSYS::CreateThreadWithParm returned %p, tid= %04lx\n", static_cast<void *>(t), tid);
     return t;
-}
-
-void InitThreadCrashHandler()
-{
-    void (*arm)() = gCrashArm.load();
-    if (arm && LOGIT::GetCrashDumpLevel() > 0)
-        arm();
-}
-
-void SetCrashHandlerArm(void (*arm)())
-{
-    gCrashArm.store(arm);
 }
 
 bool WaitThread(void *hthread, int timeout)

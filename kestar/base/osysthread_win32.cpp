@@ -20,8 +20,6 @@ namespace {
 
 const unsigned kStackCommit = 32768;
 
-std::atomic<void (*)()> gCrashArm{nullptr};
-
 struct START {
     OSYS::THREADPROC proc;
     void *argument;
@@ -67,18 +65,6 @@ void *CreateThreadWithParm(THREADPROC start, void *object, int parameter)
     }
     LOGIT::Printf("OSYS::CreateThreadWithParm returned %p, tid= %04x\n", reinterpret_cast<void *>(h), tid);
     return reinterpret_cast<void *>(h);
-}
-
-void InitThreadCrashHandler()
-{
-    void (*arm)() = gCrashArm.load();
-    if (arm && LOGIT::GetCrashDumpLevel() > 0)
-        arm();
-}
-
-void SetCrashHandlerArm(void (*arm)())
-{
-    gCrashArm.store(arm);
 }
 
 bool WaitThread(void *hthread, int timeout)

@@ -10,6 +10,7 @@
 
 #include "kestar/base/logit.h"
 #include "kestar/base/osysenv.h"
+#include "kestar/base/textrules.h"
 #include "kestar/base/wstring.h"
 
 // Reports a failed condition under the exact text that identifies it in logs and assert.log.
@@ -45,20 +46,7 @@ int AsciiStricmp(const char *a, const char *b)
 }
 
 // True when byte c is one of the bytes of set (never the terminator).
-inline bool InSet(char c, const char *set)
-{
-    return c != 0 && set != nullptr && strchr(set, c) != nullptr;
-}
-
-// Offset of the first delimiter at or after from, or -1.
-STRING_SIZE_T NextDelimiter(const char *buffer, STRING_SIZE_T len, STRING_SIZE_T from, const char *delimiters)
-{
-    for (STRING_SIZE_T i = from; i < len; i++) {
-        if (InSet(buffer[i], delimiters))
-            return i;
-    }
-    return -1;
-}
+using TEXTRULES::InSet;
 
 // A copy of text when it lies inside the given buffer (operations that change the buffer would
 // otherwise read freed or moved bytes); else text itself.
@@ -632,25 +620,11 @@ STRING STRING::Right(STRING_SIZE_T n) const
 STRING STRING::Token(int n, const char *delimiters, int flags) const
 {
     STRING result;
-    STRING_SIZE_T from = 0;
-    bool found = Buffer != nullptr && n >= 0;
-    for (int k = 0; found && k < n; k++) {
-        const STRING_SIZE_T at = NextDelimiter(Buffer, StrLen, from, delimiters);
-        if (at < 0)
-            found = false;
-        else
-            from = at + 1;
-    }
-    if (!found) {
+    STRING_SIZE_T from, to;
+    if (!TEXTRULES::TokenBounds(Buffer, StrLen, n, delimiters, (flags & 0xFFFF) != 0, from, to)) {
         if (flags & STRING_TOKEN_NOTNULL)
             result.SetNotNull();
         return result;
-    }
-    STRING_SIZE_T to = StrLen;
-    if (!(flags & 0xFFFF)) {
-        const STRING_SIZE_T at = NextDelimiter(Buffer, StrLen, from, delimiters);
-        if (at >= 0)
-            to = at;
     }
     result.Make(to - from, Buffer + from);
     return result;
@@ -706,18 +680,10 @@ STRING &STRING::Trim(char how, const char *set)
         return *this;
     if (Buffer == nullptr || set == nullptr)
         return *this;
-    if (how == 'R' || how == 'B') {
-        STRING_SIZE_T len = StrLen;
-        while (len > 0 && InSet(Buffer[len - 1], set))
-            len--;
-        Truncate(len);
-    }
-    if (how == 'L' || how == 'B') {
-        STRING_SIZE_T skip = 0;
-        while (skip < StrLen && InSet(Buffer[skip], set))
-            skip++;
-        DeleteLeft(skip);
-    }
+    STRING_SIZE_T skip, end;
+    TEXTRULES::TrimBounds(Buffer, StrLen, how, set, skip, end);
+    Truncate(end);
+    DeleteLeft(skip);
     return *this;
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "kestar/base/logit.h"
+#include "kestar/base/textrules.h"
 
 #define WSTRING_ASSERT(cond, text, info) LOGIT::Assert((cond) ? 1 : 0, text, __FILE__, __LINE__, (info), 0)
 
@@ -20,13 +21,7 @@ STRING_SIZE_T WideLength(const char16_t *wide)
 
 bool InWideSet(char16_t c, const char16_t *set)
 {
-    if (c == 0 || set == nullptr)
-        return false;
-    for (; *set != 0; set++) {
-        if (*set == c)
-            return true;
-    }
-    return false;
+    return TEXTRULES::InSet(c, set);
 }
 
 // ---- Character conversions ----------------------------------------------------------------------
@@ -216,18 +211,10 @@ WSTRING &WSTRING::Trim(char how, const char16_t *set)
     }
     if (Buffer == nullptr || set == nullptr)
         return *this;
-    if (how == 'R' || how == 'B') {
-        STRING_SIZE_T len = Length();
-        while (len > 0 && InWideSet(Chars()[len - 1], set))
-            len--;
-        Truncate(len);
-    }
-    if (how == 'L' || how == 'B') {
-        STRING_SIZE_T skip = 0;
-        while (skip < Length() && InWideSet(Chars()[skip], set))
-            skip++;
-        DeleteLeft(skip);
-    }
+    STRING_SIZE_T skip, end;
+    TEXTRULES::TrimBounds(Chars(), Length(), how, set, skip, end);
+    Truncate(end);
+    DeleteLeft(skip);
     return *this;
 }
 
@@ -327,33 +314,12 @@ WSTRING WSTRING::Mid(STRING_SIZE_T pos, STRING_SIZE_T len) const
 WSTRING WSTRING::Token(int n, const char16_t *delimiters, int flags) const
 {
     WSTRING result;
-    const STRING_SIZE_T len = Length();
-    auto next = [&](STRING_SIZE_T from) -> STRING_SIZE_T {
-        for (STRING_SIZE_T i = from; i < len; i++) {
-            if (InWideSet(Chars()[i], delimiters))
-                return i;
-        }
-        return -1;
-    };
-    STRING_SIZE_T from = 0;
-    bool found = Buffer != nullptr && n >= 0;
-    for (int k = 0; found && k < n; k++) {
-        const STRING_SIZE_T at = next(from);
-        if (at < 0)
-            found = false;
-        else
-            from = at + 1;
-    }
-    if (!found) {
+    STRING_SIZE_T from, to;
+    if (!TEXTRULES::TokenBounds(Buffer != nullptr ? Chars() : nullptr, Length(), n, delimiters,
+                                (flags & 0xFFFF) != 0, from, to)) {
         if (flags & STRING_TOKEN_NOTNULL)
             result.SetNotNull();
         return result;
-    }
-    STRING_SIZE_T to = len;
-    if (!(flags & 0xFFFF)) {
-        const STRING_SIZE_T at = next(from);
-        if (at >= 0)
-            to = at;
     }
     result.Make((to - from) * 2, Chars() + from);
     return result;

@@ -1,0 +1,81 @@
+// The token and trim rules that STRING and WSTRING share, over a text of either character type.
+// A text is a pointer and a length in characters; a null text has no tokens and nothing to trim.
+// Delimiter and trim sets end at their first 0, and the character 0 is never in a set.
+#ifndef KESTAR_TEXTRULES_H
+#define KESTAR_TEXTRULES_H
+
+#include "kestar/base/binary.h"
+
+namespace TEXTRULES {
+
+template <typename C>
+bool InSet(C c, const C *set)
+{
+    if (c == 0 || set == nullptr)
+        return false;
+    for (; *set != 0; set++) {
+        if (*set == c)
+            return true;
+    }
+    return false;
+}
+
+// Offset of the first delimiter at or after from, or -1.
+template <typename C>
+STRING_SIZE_T NextDelimiter(const C *text, STRING_SIZE_T len, STRING_SIZE_T from, const C *delimiters)
+{
+    for (STRING_SIZE_T i = from; i < len; i++) {
+        if (InSet(text[i], delimiters))
+            return i;
+    }
+    return -1;
+}
+
+// The bounds [from, to) of token n (from 0) between any characters of delimiters; adjacent
+// delimiters give empty tokens, and with rest the token runs to the end of the text.  False when
+// the text is null, n is negative or the text has fewer tokens.
+template <typename C>
+bool TokenBounds(const C *text, STRING_SIZE_T len, int n, const C *delimiters, bool rest,
+                 STRING_SIZE_T &from, STRING_SIZE_T &to)
+{
+    if (text == nullptr || n < 0)
+        return false;
+    from = 0;
+    for (int k = 0; k < n; k++) {
+        const STRING_SIZE_T at = NextDelimiter(text, len, from, delimiters);
+        if (at < 0)
+            return false;
+        from = at + 1;
+    }
+    to = len;
+    if (!rest) {
+        const STRING_SIZE_T at = NextDelimiter(text, len, from, delimiters);
+        if (at >= 0)
+            to = at;
+    }
+    return true;
+}
+
+// What a trim keeps of a text: the characters [skip, end).  how is 'L', 'R' or 'B' (both), already
+// checked by the caller; the right end is cut first, then the left within what is left.
+template <typename C>
+void TrimBounds(const C *text, STRING_SIZE_T len, char how, const C *set, STRING_SIZE_T &skip,
+                STRING_SIZE_T &end)
+{
+    skip = 0;
+    end = len;
+    if (text == nullptr || set == nullptr)
+        return;
+    if (how == 'R' || how == 'B') {
+        while (end > 0 && InSet(text[end - 1], set))
+            end--;
+    }
+    if (how == 'L' || how == 'B') {
+        while (skip < end && InSet(text[skip], set))
+            skip++;
+    }
+}
+
+} // namespace TEXTRULES
+
+#endif
