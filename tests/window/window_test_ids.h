@@ -27,4 +27,16 @@
 #define IDM_TEST_BETA 312     /* grayed */
 #define IDM_TEST_GAMMA 313
 
+/* Toolbar buttons: icons and a menu bar whose items name the buttons. */
+#define IDI_TEST_TOOL1 43
+#define IDI_TEST_TOOL2 44
+#define IDI_TEST_TOOL3 45
+#define IDM_TEST_TOOLBAR 320
+#define IDM_TEST_OPEN 321     /* "&Open...\tCtrl+O" */
+#define IDM_TEST_PRINT 322    /* "&Print" */
+#define IDM_TEST_SEND 323     /* "&Send fax" */
+#define IDM_TEST_VIEWA 324    /* "View &A" */
+#define IDM_TEST_VIEWB 325    /* "View &B" */
+#define IDM_TEST_NOBUTTON 326 /* "&About", no button of its own */
+
 #endif
