@@ -1,7 +1,8 @@
 // The gallery: shows one window of the class library on sample data so that tools/gallery.sh can
 // take its picture.
 //     gallery.exe NAME RECTFILE DONEFILE
-// shows the window NAME ("window", "drawing", "controls"), writes its screen rectangle as "left top right
+// shows the window NAME ("window", "drawing", "controls", "popup", "toolbar-wide",
+// "toolbar-narrow"), writes its screen rectangle as "left top right
 // bottom" into RECTFILE once it is painted, and ends when DONEFILE exists (at most 60 s later).
 #include <windows.h>
 
@@ -12,7 +13,9 @@
 #include "kestar/windowing/drawcontext.h"
 #include "kestar/windowing/listbox.h"
 #include "kestar/windowing/memorybitmap.h"
+#include "kestar/windowing/newtoolbar.h"
 #include "kestar/windowing/ownerdraw.h"
+#include "kestar/windowing/semitooltip.h"
 #include "kestar/windowing/statusbar.h"
 #include "kestar/windowing/updown.h"
 #include "kestar/windowing/window.h"
@@ -188,6 +191,41 @@ private:
     std::unique_ptr<UPDOWN> Updown;
 };
 
+// A frame with two toolbars, small symbols over large ones, on the gallery's menu (whose items get
+// the button images).  Narrow, the texts drop from the right and buttons that still do not fit go.
+class TOOLBARSHEET : public WINDOW {
+public:
+    explicit TOOLBARSHEET(int width)
+        : WINDOW(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, "Toolbar", 20, 20, width, 200, nullptr, 0, kMenu)
+    {
+        Small.reset(new NEWTOOLBAR(hWnd, 2005, 16, 16));
+        Large.reset(new NEWTOOLBAR(hWnd, 2006, 32, 32));
+        for (NEWTOOLBAR *bar : {Small.get(), Large.get()}) {
+            using namespace TOOLBARMATH;
+            bar->AddButton(101, STYLE_TEXT, "&Open...\tCtrl+O", 1);
+            bar->AddButton(102, STYLE_TEXT | STYLE_ARROW, "&Print...", 2);
+            bar->AddButton(111, STYLE_CHECK | STYLE_GROUP | STYLE_GAP | STYLE_TEXT, "&Archive", 1);
+            bar->AddButton(112, STYLE_CHECK | STYLE_GROUP | STYLE_TEXT, "&Phone book", 2);
+            bar->AddButton(121, STYLE_GAP, 1);
+            bar->AddButton(103, STYLE_DROPDOWN, 2);
+            bar->CheckButton(111, true);
+            bar->EnableButton(121, false);
+            bar->Show(true);
+        }
+        Small->AttachMenu(GetMenu(hWnd), kMenu, false);
+        int y = Small->Resize(0);
+        Large->Resize(y + 4);
+    }
+    ~TOOLBARSHEET() override
+    {
+        Large.reset();
+        Small.reset();
+    }
+
+private:
+    std::unique_ptr<NEWTOOLBAR> Small, Large;
+};
+
 bool FileExists(const char *path)
 {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
@@ -213,6 +251,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         INITCOMMONCONTROLSEX init = {sizeof init, ICC_WIN95_CLASSES};
         InitCommonControlsEx(&init);
         window.reset(new CONTROLSSHEET());
+    } else if (std::strcmp(name, "popup") == 0) {
+        const int options[4] = {0, 0, 0, 0};
+        window.reset(new SEMITOOLTIP("Call from 0301 234567\n"
+                                     "\x1b[b]Anna Berg\x1b[n], Sales\n"
+                                     "\x0fMonday 10:42, line 2 to 'Office'\n"
+                                     "\x1b[-]\n"
+                                     "\x1b[F=255]Urgent: \x1b[B=14745599]call before noon\n"
+                                     "\x1b[*=1]Call back\x1b[*=2]Mail\x1b[*]Open",
+                                     0x00000000, 0x00F0D0B0, "10.MS Shell Dlg", 5, false, nullptr, 0, options));
+    } else if (std::strcmp(name, "toolbar-wide") == 0 || std::strcmp(name, "toolbar-narrow") == 0) {
+        INITCOMMONCONTROLSEX init = {sizeof init, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&init);
+        window.reset(new TOOLBARSHEET(std::strcmp(name, "toolbar-wide") == 0 ? 760 : 300));
     } else {
         return 3;
     }
