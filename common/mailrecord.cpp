@@ -92,8 +92,20 @@ int MAILRECORD::Feed(const void *data, int length, std::vector<ENTRY> &out)
         Received.BINARY::Append(data, length);
     STRING_SIZE_T lf;
     while ((lf = Received.PosChar('\n')) >= 0) {
-        records.push_back(Received.Left(lf));
+        if (Discarding) // the end of a record dropped for its length
+            Discarding = false;
+        else
+            records.push_back(Received.Left(lf));
         Received.DeleteLeft(lf + 1);
+    }
+    // A peer that never ends its record would grow the buffer without bound: the record is
+    // dropped, up to its line feed still to come.
+    const STRING_SIZE_T pending = Received.Length();
+    if (pending > MAXPENDING) {
+        Received = "";
+        if (!Discarding)
+            LOGIT::Printf("MAILRECORD::Feed dropped a record of more than %d bytes without a line feed\n", MAXPENDING);
+        Discarding = true;
     }
     lock.Leave();
     for (STRING &record : records) {

@@ -38,8 +38,12 @@ public:
     // The record for payload to addressee (null or empty: "*"), taking the next running number.
     // A payload of 400 characters or more is an assertion failure and is still written.
     STRING Write(const char *payload, const char *addressee);
+    // The most bytes without a line feed that wait for the rest of their record.
+    static constexpr int MAXPENDING = 0x10000;
+
     // Appends received bytes and appends every complete record that is accepted to out.
-    // Returns the number appended.  Bytes after the last LF wait for the next call.
+    // Returns the number appended.  Bytes after the last LF wait for the next call; when they
+    // pass MAXPENDING, that record is dropped up to its line feed (logged).
     int Feed(const void *data, int length, std::vector<ENTRY> &out);
 
     // The process-wide running number: one counter for every writer of the process.
@@ -54,6 +58,7 @@ private:
     STRING Partner;          // guarded by lock
     STRING WorkFolder;       // guarded by lock
     STRING Received;         // bytes not yet cut into records; guarded by lock
+    bool Discarding = false; // skipping the rest of a record that grew too long; guarded by lock
     HASH LastHeaders;        // sender -> last header accepted from or sent by it; guarded by lock
     CRITSECT lock;           // the reader thread and every writer share the texts above
 

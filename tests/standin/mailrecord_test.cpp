@@ -114,6 +114,21 @@ TEST(MAILRECORD, RecordsSplitAcrossReadsAreJoined)
     EXPECT_EQ(S(got[0].Payload), "STOPSERVER");
 }
 
+TEST(MAILRECORD, EndlessRecordIsDroppedAndReadingGoesOn)
+{
+    MAILRECORD reader("client");
+    // Just under the limit the bytes wait for their line feed...
+    EXPECT_TRUE(FeedAll(reader, "[0001.srv.*]" + std::string(MAILRECORD::MAXPENDING - 12, 'x')).empty());
+    auto got = FeedAll(reader, "\n");
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].Payload.Length(), MAILRECORD::MAXPENDING - 12);
+    // ...past it they are dropped, and the next whole record is read as usual.
+    EXPECT_TRUE(FeedAll(reader, "[0002.srv.*]" + std::string(MAILRECORD::MAXPENDING, 'y')).empty());
+    got = FeedAll(reader, "tail\n[0003.srv.*]STOPSERVER\n");
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(S(got[0].Payload), "STOPSERVER");
+}
+
 TEST(MAILRECORD, OwnRecordHeardBackIsADouble)
 {
     MAILRECORD both("pc");
