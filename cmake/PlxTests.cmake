@@ -19,21 +19,27 @@ set(PLX_FIXTURE sanity_${PLX_ARCH})
 # child program, a peer or the print system) names its own.
 set(PLX_TEST_TIMEOUT 45)
 
-# plx_test_suite(NAME SOURCES files... [LIBS libs...] [ARGS args...] [TIMEOUT seconds])
-# A GoogleTest program whose tests ctest lists one by one.
+# plx_test_suite(NAME SOURCES files... [LIBS libs...] [ARGS args...] [TIMEOUT seconds]
+#                [PREFIX area.] [LOCK resource])
+# A GoogleTest program whose tests ctest lists one by one, named "<arch>.<PREFIX><suite>.<test>".
+# LOCK: a resource that no two tests holding it use at once (e.g. the mailslots of one Wine prefix).
 function(plx_test_suite name)
-  cmake_parse_arguments(A "" "TIMEOUT" "SOURCES;LIBS;ARGS" ${ARGN})
+  cmake_parse_arguments(A "" "TIMEOUT;PREFIX;LOCK" "SOURCES;LIBS;ARGS" ${ARGN})
   if(NOT A_TIMEOUT)
     set(A_TIMEOUT ${PLX_TEST_TIMEOUT})
+  endif()
+  set(lock)
+  if(A_LOCK)
+    set(lock RESOURCE_LOCK ${A_LOCK})
   endif()
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} plx_testmain GTest::gtest)
   gtest_discover_tests(${name}
     EXTRA_ARGS ${A_ARGS}
-    TEST_PREFIX "${PLX_ARCH}."
+    TEST_PREFIX "${PLX_ARCH}.${A_PREFIX}"
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
-    PROPERTIES FIXTURES_REQUIRED ${PLX_FIXTURE} TIMEOUT ${A_TIMEOUT}
+    PROPERTIES FIXTURES_REQUIRED ${PLX_FIXTURE} TIMEOUT ${A_TIMEOUT} ${lock}
                ENVIRONMENT "PLX_TEST_ARCH=${PLX_ARCH}")
 endfunction()
 

@@ -1,0 +1,94 @@
+// APP: the client's application object and its main window (class "OrvakParlomatixWinClass")
+// with its status bar and tray icon.  It holds the client settings, the link to the server
+// (COMMINTERFACE), the logon state and the list of clients logged on to the server, and it is the
+// one place through which every remote command goes out (DispatchFunction) and comes in
+// (HandleFunction, HandleBroadcast).  The routing and the other rules are in small classes of
+// their own; APP joins them.  Windows only.
+//
+// Threads: built, shown and deleted on the window thread.  DispatchFunction runs on any thread;
+// HandleFunction on NETPROC's call threads and, through "{LOCAL}", on the caller's thread.  The
+// settings are guarded by SettingsLock, the server fields by ServerLock, the active clients by
+// their list's own lock.  The flags are written on the window thread.
+#ifndef CLIENT_APP_H
+#define CLIENT_APP_H
+
+#include <atomic>
+
+#include "kestar/base/critsect.h"
+#include "kestar/base/hash.h"
+#include "kestar/base/hashlist.h"
+#include "kestar/base/string.h"
+#include "kestar/base/workdir.h"
+#include "kestar/windowing/window.h"
+
+class COMMINTERFACE;
+class STATUSBAR;
+class TASKBARICON;
+
+class APP : public WINDOW {
+public:
+    // Builds the main window, decides the work folder, loads the settings from "parlomatix.ini"
+    // there, and connects to the network.  startMinimized: the switch "MIN".
+    explicit APP(int startMinimized);
+    // Runs Cleanup.
+    ~APP() override;
+    APP(const APP &) = delete;
+    APP &operator=(const APP &) = delete;
+
+    // Sets the cleaning-up flag and frees the link to the server and the window's parts.
+    // Idempotent.
+    void Cleanup();
+    // The title: text 10004, the version, the server (text 2972 while none), iTunes control.
+    void SetTitle();
+
+    // Sends command to peer ("{SERVER}", "{LOCAL}", a client's name or an address) with a copy of
+    // params that carries the sender keys.  result is set in every case.  sync: wait for the
+    // result; waitMs: -1 for the default.  1 on success (also for a client that is skipped
+    // because it left or is passive), 0 on failure.
+    int DispatchFunction(const char *peer, const char *command, HASH &params, STRING &result, int sync,
+                         int waitMs);
+    // The result of a successful DispatchFunction, an empty text after a failure.
+    STRING DispatchFunctionResult(const char *peer, const char *command, HASH &params, int sync, int waitMs);
+    // Runs a command that arrived (peerId "<LOCAL>" for this program's own); the answer, "<NULL>"
+    // when the command set none.  An unknown command is an assertion failure.
+    STRING HandleFunction(STRING &command, HASH &params, const char *peerId);
+    // The server-to-client commands; 1 when command is one of them.
+    int HandleClientFunction(STRING &command, HASH &params, STRING &result);
+    // A received broadcast: "STARTSERVER" and "STOPSERVER" from the configured server (or any
+    // sender while none is configured) run as commands of this program; the rest is logged.  0.
+    int HandleBroadcast(int number, const STRING &sender, const STRING &payload);
+    // Broadcasts a command line to every server; COMMINTERFACE::BroadcastString's result.
+    int DispatchBroadcast(const char *line);
+    // A failed remote call, reported once as a quiet assertion failure with text.
+    void ReportCommError(const char *text, const char *category1, const char *category2);
+
+    // The settings, read and written under SettingsLock; a missing name reads as empty.
+    STRING GetSetting(const char *name);
+    void SetSetting(const char *name, const char *value);
+    // The logged-on server's name (empty while not logged on), under ServerLock.
+    STRING GetLoggedOnServer();
+    void SetLoggedOnServer(const char *name, const char *port, const char *address);
+
+    LRESULT OnSized() override;
+    LRESULT OnDestroy() override;
+
+    HASH Settings;              // the client settings of "parlomatix.ini"; SettingsLock
+    CRITSECT SettingsLock;
+    WORKDIR WorkDir;            // the work-folder decision
+    STATUSBAR *StatusBar;       // owned
+    COMMINTERFACE *Comm;        // owned
+    TASKBARICON *TrayIcon;      // owned
+    int TrayIconId;             // 2093 while not logged on
+    STRING TrayTooltip;
+    HASHLIST ActiveClients;     // "Name", "PeerId", "Port", "PassiveMode"; its own lock
+    STRING LoggedOnServer;      // the logged-on server's name; ServerLock
+    STRING ServerPort;          // its port; ServerLock
+    STRING LoggedOnAddress;     // the address logged on to ("NetworkPrimaryServer"); ServerLock
+    CRITSECT ServerLock;
+    std::atomic<int> LoggedOn{0};
+    std::atomic<int> Constructing{1};  // 1 until the constructor has finished
+    std::atomic<int> CleaningUp{0};    // set when Cleanup starts
+    std::atomic<int> ArchiveViewActive{0};
+};
+
+#endif

@@ -1,0 +1,275 @@
+// APP: the application object, its main window and the remote command dispatch (see app.h).
+#include <windows.h>
+
+#include "client/app.h"
+
+#include "client/clientglobals.h"
+#include "client/comminterface.h"
+#include "client/dispatchroute.h"
+#include "client/smsdialogtable.h"
+#include "client/titletext.h"
+#include "common/broadcastline.h"
+#include "common/commandnames.h"
+#include "kestar/base/logit.h"
+#include "kestar/base/orvakapp.h"
+#include "kestar/base/osysinfo.h"
+#include "kestar/base/osyspath.h"
+#include "kestar/base/osysresource.h"
+#include "kestar/windowing/statusbar.h"
+#include "kestar/windowing/taskbaricon.h"
+#include "lang/resource_ids.h"
+
+namespace {
+
+const char *Text(const STRING &s)
+{
+    return s.IsNull() ? "<NULL>" : static_cast<const char *>(s);
+}
+
+// A parameter's value; empty when the record lacks it (the record is never extended).
+STRING Param(HASH &params, const char *name)
+{
+    STRING *value = nullptr;
+    return params.Exists(name, &value) && value ? *value : STRING("");
+}
+
+const int kStatusBarId = 2004;
+const int kTrayIconNotLoggedOn = 2093;
+const int kClassIconId = 2000;
+
+} // namespace
+
+APP::APP(int startMinimized)
+    : WINDOW(WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, OSYS::GetStringFromResource(IDS_APPTITLE),
+             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, kClassIconId, 0, gMainWindowClass),
+      WorkDir(nullptr, "Orvak", nullptr), StatusBar(nullptr), Comm(nullptr), TrayIcon(nullptr),
+      TrayIconId(kTrayIconNotLoggedOn)
+{
+    LOGIT::Printf("APP::APP() entered\n");
+
+    // The work-folder decision is final: the folder of the start values served only until now.
+    STRING previous;
+    WorkDir.GetWorkDir(hWnd, 0, gWorkDir, previous, OSYS::SYSPATH_APPDATA);
+    LOGIT::Printf("APP::APP work folder %s\n", Text(gWorkDir));
+
+    STRING ini(gWorkDir);
+    ini += "\\parlomatix.ini";
+    {
+        CRITSECTHOLD hold(SettingsLock);
+        if (!Settings.Load(ini))
+            LOGIT::Printf("APP::APP no settings in %s\n", Text(ini));
+        if (!Settings.Exists("NetworkPrimaryServer"))
+            Settings["NetworkPrimaryServer"] = "";
+    }
+
+    StatusBar = new STATUSBAR(hWnd, kStatusBarId);
+    StatusBar->Resize();
+
+    Comm = new COMMINTERFACE(this, "6666", gOwnPort);
+    // Asked for the system's choice (tests): the port that the listeners got is the own port.
+    if (gOwnPort == "0")
+        gOwnPort = Comm->GetOurPort();
+    LOGIT::Printf("APP::APP listening on port %s\n", Text(gOwnPort));
+    Comm->MakeNetworkAndDevice();
+
+    TrayTooltip = OSYS::GetStringFromResource(IDS_TRAYTIP);
+    TrayIcon = new TASKBARICON(hWnd, TrayIconId, TrayTooltip);
+
+    SetTitle();
+    if (startMinimized) {
+        ShowWindow(hWnd, SW_SHOWMINNOACTIVE);
+    } else {
+        Show(true);
+        UpdateWindow(hWnd);
+    }
+    Constructing = 0;
+    LOGIT::Printf("APP::APP() done\n");
+}
+
+APP::~APP()
+{
+    Cleanup();
+}
+
+void APP::Cleanup()
+{
+    if (CleaningUp.exchange(1))
+        return;
+    LOGIT::Printf("APP::Cleanup\n");
+    // The link first: no remote call may reach the object while its parts go.
+    delete Comm;
+    Comm = nullptr;
+    delete TrayIcon;
+    TrayIcon = nullptr;
+    delete StatusBar;
+    StatusBar = nullptr;
+    ActiveClients.DeleteAll();
+    LOGIT::Printf("APP::Cleanup done\n");
+}
+
+void APP::SetTitle()
+{
+    LOGIT::Printf("APP::SetTitle\n");
+    const STRING server = GetLoggedOnServer();
+    const STRING title = TITLETEXT::Make(OSYS::GetStringFromResource(IDS_APPTITLE), ClientVersionText(), server,
+                                         OSYS::GetStringFromResource(IDS_TITLE_NOSERVER), gITunesControl != 0,
+                                         ArchiveViewActive ? static_cast<const char *>(OSYS::GetStringFromResource(IDS_TITLE_ARCHIVE)) : "");
+    SetText(title);
+    LOGIT::Printf("APP::SetTitle set to %s\n", Text(title));
+}
+
+STRING APP::GetSetting(const char *name)
+{
+    CRITSECTHOLD hold(SettingsLock);
+    return Param(Settings, name);
+}
+
+void APP::SetSetting(const char *name, const char *value)
+{
+    CRITSECTHOLD hold(SettingsLock);
+    Settings[name] = value ? value : "";
+}
+
+STRING APP::GetLoggedOnServer()
+{
+    CRITSECTHOLD hold(ServerLock);
+    return LoggedOnServer.NotEmpty() ? LoggedOnServer : STRING("");
+}
+
+void APP::SetLoggedOnServer(const char *name, const char *port, const char *address)
+{
+    CRITSECTHOLD hold(ServerLock);
+    LoggedOnServer = name ? name : "";
+    ServerPort = port ? port : "";
+    LoggedOnAddress = address ? address : "";
+}
+
+LRESULT APP::OnSized()
+{
+    if (StatusBar)
+        StatusBar->Resize();
+    return 0;
+}
+
+LRESULT APP::OnDestroy()
+{
+    // The main window gone ends the message loop (twice is harmless).
+    PostQuitMessage(0);
+    return 0;
+}
+
+int APP::DispatchFunction(const char *peer, const char *command, HASH &params, STRING &result, int sync, int waitMs)
+{
+    LOGIT::Printf("APP::DispatchFunction peer=%s, cmd=%s\n", peer ? peer : "<NULL>", command ? command : "<NULL>");
+    STRING sender = OSYS::GetUserName();
+    sender += "@";
+    sender += OSYS::GetStationName();
+    HASH out = DISPATCHROUTE::WithSenderKeys(params, sender, gOwnPort, ClientVersionText(), sync != 0);
+    result = "";
+    int ok = 0;
+    STRING address;
+    switch (DISPATCHROUTE::Route(STRING(peer ? peer : ""), GetSetting("NetworkPrimaryServer"), ActiveClients, address)) {
+    case DISPATCHROUTE::CLIENTS:
+        // Only a server talks to all clients at once.
+        LOGIT::Assert(0, "NETWORK_SERVER", __FILE__, __LINE__, command, 0);
+        if (sync)
+            LOGIT::Assert(0, "!sync", __FILE__, __LINE__, command, 0);
+        break;
+    case DISPATCHROUTE::LOCAL: {
+        STRING cmd(command ? command : "");
+        result = HandleFunction(cmd, out, "<LOCAL>");
+        ok = 1;
+        break;
+    }
+    case DISPATCHROUTE::SKIP_ABSENT:
+        LOGIT::Printf("APP::DispatchFunction skipped because client is no longer logged in\n");
+        ok = 1;
+        break;
+    case DISPATCHROUTE::SKIP_PASSIVE:
+        LOGIT::Printf("APP::DispatchFunction skipped because PassiveMode=1\n");
+        ok = 1;
+        break;
+    case DISPATCHROUTE::SKIP_NOPEERID:
+        LOGIT::Printf("APP::DispatchFunction skipped because the client has no PeerId\n");
+        ok = 1;
+        break;
+    case DISPATCHROUTE::NOPEER:
+        break;
+    case DISPATCHROUTE::SEND:
+        ok = Comm ? Comm->CallRemoteFunction(address, command, out, result, sync, waitMs) : 0;
+        break;
+    }
+    LOGIT::Printf("APP::DispatchFunction done ok=%d, result=%s\n", ok, Text(result.Left(80)));
+    return ok;
+}
+
+STRING APP::DispatchFunctionResult(const char *peer, const char *command, HASH &params, int sync, int waitMs)
+{
+    STRING result;
+    if (DispatchFunction(peer, command, params, result, sync, waitMs))
+        return result;
+    return STRING("");
+}
+
+STRING APP::HandleFunction(STRING &command, HASH &params, const char *peerId)
+{
+    STRING result(PLXRESULT::NONE);
+    LOGIT::Printf("APP::HandleFunction cmd=%s, peer=%s\n", Text(command), peerId ? peerId : "<NULL>");
+    if (!HandleClientFunction(command, params, result)) {
+        LOGIT::Assert(0, "FALSE", __FILE__, __LINE__, Text(command), 0);
+        result = PLXRESULT::NONE;
+    }
+    LOGIT::Printf("APP::HandleFunction done result=%s\n", Text(result.Left(80)));
+    return result;
+}
+
+int APP::HandleClientFunction(STRING &command, HASH &params, STRING &result)
+{
+    if (command == PLXCMD::CHECKCONNECTIVITY) {
+        result = PLXRESULT::OK;
+        return 1;
+    }
+    if (command == PLXCMD::PING) {
+        // The server asks whether this client still counts it as its server.
+        result = GetLoggedOnServer().NotEmpty() ? PLXRESULT::OK : PLXRESULT::NOK;
+        return 1;
+    }
+    if (command == PLXCMD::SERVERCALLERSCHANGED)
+        return 1;
+    if (command == PLXCMD::SMSDIALOGCALLBACK) {
+        SMSDIALOGTABLE::Get().Deliver(Param(params, "This"), Param(params, "JobId"), Param(params, "Info"),
+                                      Param(params, "AppData"));
+        return 1;
+    }
+    return 0;
+}
+
+int APP::HandleBroadcast(int number, const STRING &sender, const STRING &payload)
+{
+    HASH params;
+    const STRING command = BROADCASTLINE::Split(payload, sender, params);
+    LOGIT::Printf("APP::HandleBroadcast %d from %s: cmd=%s, Parm1=%s, Parm2=%s\n", number, Text(sender),
+                  Text(command), Text(Param(params, "@Parm1")), Text(Param(params, "@Parm2")));
+    const bool fromServer = DISPATCHROUTE::IsFromServer(sender, GetSetting("NetworkPrimaryServer"));
+    if (fromServer && (command == PLXCMD::STARTSERVER || command == PLXCMD::STOPSERVER)) {
+        STRING result;
+        DispatchFunction(PLXPEER::LOCAL, command, params, result, 1, -1);
+    } else {
+        LOGIT::Printf("APP::HandleBroadcast not acted on\n");
+    }
+    return 0;
+}
+
+int APP::DispatchBroadcast(const char *line)
+{
+    LOGIT::Printf("APP::DispatchBroadcast %s\n", line ? line : "<NULL>");
+    return Comm ? Comm->BroadcastString(line, "*") : 0;
+}
+
+void APP::ReportCommError(const char *text, const char *category1, const char *category2)
+{
+    // The categories are not used.
+    (void)category1;
+    (void)category2;
+    LOGIT::Assert(0, "FALSE", "..\\common\\misccommon", 895, text, 1);
+}

@@ -1,0 +1,35 @@
+// CLIENTTIMING: every wait and pause of the client in one place, each with the product's default,
+// so that tests need not wait out the long product time-outs.  A test sets them in its own
+// process (Set) or for a started client with the switch "/TIMING:NAME=ms", once per name.
+// Portable.
+//
+// Threads: set on the main thread before the waits are used; read by any thread.
+#ifndef CLIENT_CLIENTTIMING_H
+#define CLIENT_CLIENTTIMING_H
+
+#include "kestar/base/string.h"
+
+class CLIENTTIMING {
+public:
+    enum WAIT {
+        RPC,      // "RPC": every acknowledgement and protocol read of a remote call, and the
+                  // result wait a caller leaves to the default (-1): 40000
+        CONNECT,  // "CONNECT": a remote call's connect: 60000
+        EOT,      // "EOT": the closing byte of a remote call: 500
+        COUNT
+    };
+
+    static int Get(WAIT wait);
+    static void Set(WAIT wait, int ms);
+    // The wait of that name (case ignored), or -1 for an unknown name.
+    static WAIT Find(const char *name);
+    // Reads every "/TIMING:NAME=ms"; an unknown name or a value that is no number >= 0 is logged
+    // and left out.  Returns how many were taken.
+    static int ReadSwitches();
+    // The defaults again.
+    static void Reset();
+    // A wait given by a caller: -1 means the remote-call default.
+    static int CallWait(int ms) { return ms == -1 ? Get(RPC) : ms; }
+};
+
+#endif
