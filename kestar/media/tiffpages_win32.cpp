@@ -16,6 +16,10 @@ namespace TIFFPAGES {
 namespace {
 
 const char kSoftware[] = "Orvak";
+// Fax resolutions in dots (lines) per inch: 8 dots per mm across, 3.85 or 7.7 lines per mm down.
+const float kFaxDpi = 204;
+const float kNormalLpi = 98;
+const float kFineLpi = 196;
 
 int LogMessage(TIFF *, void *kind, const char *module, const char *format, va_list arguments)
 {
@@ -71,7 +75,29 @@ bool CheckPage(TIFF *tif)
     return true;
 }
 
-// Reads the current directory as one base-form page appended to `base`.  false when its size is
+// Fax pages come at about 98 lines per inch (normal) or 196 (fine); the split between them lies
+// halfway.  A page without a usable vertical resolution is fine, as fax files usually are.  With
+// no absolute unit the ratio to the horizontal resolution (about 204 dots per inch) decides.
+bool IsFinePage(TIFF *tif)
+{
+    float yres = 0;
+    if (!TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yres) || !(yres > 0))
+        return true;
+    uint16_t unit = RESUNIT_INCH;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
+    if (unit == RESUNIT_CENTIMETER)
+        return yres * 2.54f >= (kNormalLpi + kFineLpi) / 2;
+    if (unit == RESUNIT_INCH)
+        return yres >= (kNormalLpi + kFineLpi) / 2;
+    float xres = 0;
+    if (!TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xres) || !(xres > 0))
+        return true;
+    return yres / xres >= (kNormalLpi + kFineLpi) / 2 / kFaxDpi;
+}
+
+// Reads the current directory as one base-form page appended to `base`.  A normal-resolution
+// page holds every line twice (bfReserved1 0), a fine one every line once (bfReserved1 1), so
+// all base-form pages share the row density of fine resolution.  false when its size is
 // unusable or a row cannot be read (nothing appended then).
 bool ReadPage(TIFF *tif, std::vector<unsigned char> &base)
 {
@@ -82,10 +108,13 @@ bool ReadPage(TIFF *tif, std::vector<unsigned char> &base)
                       (unsigned long)width, (unsigned long)rows);
         return false;
     }
+    bool fine = IsFinePage(tif);
+    size_t copies = fine ? 1 : 2;
     size_t rowbytes = ((size_t)width + 7) / 8;
     size_t stride = BASEFORM::RowBytes((int)width);
     size_t used = base.size() + BASEFORM::kHeaderBytes;
-    if (used > BASEFORM::kMaxImageBytes || rows > (BASEFORM::kMaxImageBytes - used) / stride) {
+    if (used > BASEFORM::kMaxImageBytes ||
+        rows > (BASEFORM::kMaxImageBytes - used) / stride / copies) {
         LOGIT::Printf("TIFF::Load() page of %lu x %lu is too large\n", (unsigned long)width,
                       (unsigned long)rows);
         return false;
@@ -109,10 +138,11 @@ bool ReadPage(TIFF *tif, std::vector<unsigned char> &base)
         if (width & 7)
             row[rowbytes - 1] &= (unsigned char)(0xFF << (8 - (width & 7)));
     }
-    BASEFORM::AppendHeaders(base, (int)width, (int)rows, false);
-    base.reserve(base.size() + pixels.size());
+    BASEFORM::AppendHeaders(base, (int)width, (int)(rows * copies), fine);
+    base.reserve(base.size() + pixels.size() * copies);
     for (uint32_t y = rows; y-- > 0;)
-        base.insert(base.end(), pixels.begin() + stride * y, pixels.begin() + stride * (y + 1));
+        for (size_t c = 0; c < copies; c++)
+            base.insert(base.end(), pixels.begin() + stride * y, pixels.begin() + stride * (y + 1));
     return true;
 }
 
@@ -143,7 +173,8 @@ bool Load(const char *filename, std::vector<unsigned char> &base)
         page++;
     } while (TIFFReadDirectory(tif));
     TIFFClose(tif);
-    return true;
+    // A file whose first page cannot be read holds no fax.
+    return page > 0;
 }
 
 bool Save(const char *filename, const unsigned char *base, size_t length, int pages)
@@ -181,15 +212,22 @@ bool Save(const char *filename, const unsigned char *base, size_t length, int pa
         TIFFSetField(tif, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
         TIFFSetField(tif, TIFFTAG_SOFTWARE, kSoftware);
         TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, (uint32_t)page.Width);
+        TIFFSetField(tif, TIFFTAG_XRESOLUTION, kFaxDpi);
+        TIFFSetField(tif, TIFFTAG_YRESOLUTION, page.Fine ? kFineLpi : kNormalLpi);
+        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+        // A normal-resolution page holds every line twice: every second row is written, as the
+        // SFF converter does.
+        int step = page.Fine ? 1 : 2;
+        int lines = (page.Height + step - 1) / step;
         // A page without rows (an SFF page whose lines were all left out as trailing white) would
         // make a directory without strips, which no reader opens: it is written as one white row.
-        int rows = page.Height > 0 ? page.Height : 1;
+        int rows = lines > 0 ? lines : 1;
         TIFFSetField(tif, TIFFTAG_IMAGELENGTH, (uint32_t)rows);
         TIFFSetField(tif, TIFFTAG_PAGENUMBER, (uint16_t)i, (uint16_t)pages);
         row.assign(((size_t)page.Width + 7) / 8, 0);
         for (int y = 0; ok && y < rows; y++) {
-            if (y < page.Height)
-                BASEFORM::FaxRow(page, y, row.data());
+            if (y < lines)
+                BASEFORM::FaxRow(page, y * step, row.data());
             if (TIFFWriteScanline(tif, row.data(), (uint32_t)y, 0) < 0) {
                 LOGIT::Printf("TIFF::Save() row %d of page %d cannot be written\n", y, i);
                 ok = false;

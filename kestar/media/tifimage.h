@@ -12,12 +12,16 @@ public:
     TIFIMAGE(const char *format, STRING_SIZE_T blocksize);
     ~TIFIMAGE() override;
 
-    // Replaces Data by the pages of a bilevel TIFF file (see TIFFPAGES::Load) and sets PageCount
-    // to their number.  false, Data empty, when the file cannot be opened or its first page is
-    // no plain bilevel image.
+    // Replaces Data by the pages of a bilevel TIFF file (see TIFFPAGES::Load: a normal-resolution
+    // page has each line twice and bfReserved1 0, a fine one or one without resolution tags
+    // bfReserved1 1; missing Orientation and FillOrder tags count as top-left and fill order 1)
+    // and sets PageCount to their number; the first page becomes the current one.  false, and
+    // the object unchanged, when the file cannot be opened or its first page is no plain bilevel
+    // image or cannot be read.  A later page that cannot be read ends the pages taken.
     bool Load(const char *filename) override;
     // Writes the first PageCount pages of Data (fewer when Data holds fewer) as a multi-page
-    // Group 3 TIFF file, numbered 1 of n to n of n.  false when any write fails.
+    // Group 3 TIFF file, numbered 1 of n to n of n, each with its resolution (fine pages at 196
+    // lines per inch, normal ones with every second row at 98).  false when any write fails.
     bool Save(const char *filename) const override;
     // "tif".
     STRING GetExtension() const override;

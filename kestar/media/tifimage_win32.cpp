@@ -18,13 +18,12 @@ TIFIMAGE::~TIFIMAGE() = default;
 bool TIFIMAGE::Load(const char *filename)
 {
     LOGIT::Printf("TIFIMAGE::Load filename=%s\n", STR::SafeText(filename, "TIFIMAGE::Load"));
-    Data.Truncate(0);
-    PageOffset = 0;
     std::vector<unsigned char> base;
+    // A file that gives no page leaves the image as it was.
     if (!TIFFPAGES::Load(filename, base))
         return false;
-    if (!base.empty())
-        Data.Make((STRING_SIZE_T)base.size(), base.data());
+    Data.Make((STRING_SIZE_T)base.size(), base.data());
+    PageOffset = 0;
     // Saving what was loaded writes every page, not only the first.
     PageCount = BASEIMAGE::GetPageCount();
     return true;

@@ -177,6 +177,40 @@ std::vector<uint8_t> PackBits(const std::string &bits)
     return out;
 }
 
+bool MoveStripPastEnd(std::vector<uint8_t> &tiff, int directory)
+{
+    auto get = [&](size_t at, int n, uint32_t *v) {
+        if (at + n > tiff.size())
+            return false;
+        *v = 0;
+        for (int i = n - 1; i >= 0; i--)
+            *v = *v << 8 | tiff[at + i];
+        return true;
+    };
+    uint32_t ifd = 0, count = 0;
+    if (tiff.size() < 8 || tiff[0] != 'I' || tiff[1] != 'I' || !get(4, 4, &ifd))
+        return false;
+    for (int d = 0; d < directory; d++)
+        if (!get(ifd, 2, &count) || !get(ifd + 2 + 12 * (size_t)count, 4, &ifd))
+            return false;
+    if (!get(ifd, 2, &count))
+        return false;
+    for (uint32_t e = 0; e < count; e++) {
+        size_t entry = ifd + 2 + 12 * (size_t)e;
+        uint32_t tag = 0, type = 0, n = 0;
+        if (!get(entry, 2, &tag) || !get(entry + 2, 2, &type) || !get(entry + 4, 4, &n))
+            return false;
+        if (tag == 273) { // StripOffsets
+            if (type != 4 || n != 1) // one LONG, held in the entry
+                return false;
+            for (int i = 0; i < 4; i++)
+                tiff[entry + 8 + i] = (uint8_t)(0x70000000u >> (8 * i));
+            return true;
+        }
+    }
+    return false;
+}
+
 bool WriteFile(const std::string &path, const std::vector<uint8_t> &data)
 {
     FILE *f = std::fopen(path.c_str(), "wb");

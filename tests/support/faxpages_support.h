@@ -47,6 +47,11 @@ std::vector<uint8_t> PackBits(const std::string &bits);
 uint32_t Get32(const std::vector<uint8_t> &v, size_t at);
 uint16_t Get16(const std::vector<uint8_t> &v, size_t at);
 
+// Makes the strip of directory `directory` (from 0) of a little-endian classic TIFF file image
+// whose pages are one strip each point past the end of the file, so that no row of that page
+// can be read; false when the file is not laid out so.
+bool MoveStripPastEnd(std::vector<uint8_t> &tiff, int directory);
+
 // Writes bytes to a file (binary); false on any failure.
 bool WriteFile(const std::string &path, const std::vector<uint8_t> &data);
 

@@ -391,6 +391,13 @@ int main()
             continue;
         }
         float xres = f.XRes > 0 ? f.XRes : 219, yres = f.YRes > 0 ? f.YRes : 208;
+#ifdef _WIN32
+        // TIFIMAGE takes a fax without resolution tags as fine and writes it so.
+        if (f.Name == "fax") {
+            xres = 204;
+            yres = 196;
+        }
+#endif
         float width = f.Width * 72.0f / xres, length = f.Length * 72.0f / yres;
         double rx = 4.0 * xres, ry = 4.0 * yres;
         double ox = (kPageWidth - width) / 2.0 * rx / 72.0;

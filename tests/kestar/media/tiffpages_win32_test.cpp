@@ -19,6 +19,8 @@ struct TiffPage {
     uint16_t Compression = 0, Photometric = 0, Number = 0, Of = 0;
     uint32_t Group3Options = 99;
     std::string Software;
+    float XRes = 0, YRes = 0;
+    uint16_t Unit = 0;
 };
 
 std::vector<TiffPage> ReadWithLibtiff(const std::string &path)
@@ -36,6 +38,9 @@ std::vector<TiffPage> ReadWithLibtiff(const std::string &path)
         TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &p.Photometric);
         TIFFGetField(tif, TIFFTAG_PAGENUMBER, &p.Number, &p.Of);
         TIFFGetField(tif, TIFFTAG_GROUP3OPTIONS, &p.Group3Options);
+        TIFFGetField(tif, TIFFTAG_XRESOLUTION, &p.XRes);
+        TIFFGetField(tif, TIFFTAG_YRESOLUTION, &p.YRes);
+        TIFFGetField(tif, TIFFTAG_RESOLUTIONUNIT, &p.Unit);
         char *software = nullptr;
         if (TIFFGetField(tif, TIFFTAG_SOFTWARE, &software) && software)
             p.Software = software;
@@ -59,6 +64,8 @@ struct Tags {
     int Bits = 1, Samples = 1, Photometric = PHOTOMETRIC_MINISWHITE;
     int Orientation = ORIENTATION_TOPLEFT, FillOrder = FILLORDER_MSB2LSB;
     int Planar = PLANARCONFIG_CONTIG;
+    float XRes = 0, YRes = 0; // 0: no resolution tags
+    int Unit = RESUNIT_INCH;
 };
 
 bool WriteWithLibtiff(const std::string &path, const std::vector<Page> &pages,
@@ -84,6 +91,12 @@ bool WriteWithLibtiff(const std::string &path, const std::vector<Page> &pages,
             TIFFSetField(tif, TIFFTAG_FILLORDER, t.FillOrder);
         if (t.Planar >= 0)
             TIFFSetField(tif, TIFFTAG_PLANARCONFIG, t.Planar);
+        if (t.XRes > 0)
+            TIFFSetField(tif, TIFFTAG_XRESOLUTION, t.XRes);
+        if (t.YRes > 0) {
+            TIFFSetField(tif, TIFFTAG_YRESOLUTION, t.YRes);
+            TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, t.Unit);
+        }
         TIFFSetField(tif, TIFFTAG_COMPRESSION, t.Compression);
         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, (uint32_t)p.Height());
         std::vector<uint8_t> line(TIFFScanlineSize(tif), 0);
@@ -118,9 +131,30 @@ Page Checker(int width, int height)
     return p;
 }
 
-Page AsNormal(Page p)
+// A page of the base form at normal resolution: every line twice.
+Page Doubled(const Page &lines)
 {
-    p.Fine = false; // TIFF pages load with bfReserved1 0
+    Page p(lines.Width, 0, false);
+    for (const std::vector<uint8_t> &row : lines.Rows) {
+        p.Rows.push_back(row);
+        p.Rows.push_back(row);
+    }
+    return p;
+}
+
+// The lines of a page as a file holds them: every row of a fine page, every second row (from the
+// top) of a normal one; flagged as libtiff reads them (ReadWithLibtiff knows no resolution).
+Page Lines(const Page &page)
+{
+    Page p(page.Width, 0, false);
+    for (int y = 0; y < page.Height(); y += page.Fine ? 1 : 2)
+        p.Rows.push_back(page.Rows[y]);
+    return p;
+}
+
+Page WithResolution(Page p, bool fine)
+{
+    p.Fine = fine;
     return p;
 }
 
@@ -129,10 +163,14 @@ Page AsNormal(Page p)
 TEST(TIFFPAGES, GroupThreeMultiPageRoundTrip)
 {
     TEMPFOLDER dir;
-    Page normal = faxtest::RandomRuns(1728, 40, 2, false);
-    const std::vector<Page> pages = {faxtest::RandomRuns(1728, 120, 1), normal,
+    // Normal-resolution pages of the base form hold every line twice; one has an odd number of
+    // rows, whose last line is kept.
+    Page odd = faxtest::RandomRuns(1728, 9, 8, false);
+    Page oddLines = Lines(odd);
+    const std::vector<Page> pages = {faxtest::RandomRuns(1728, 120, 1),
+                                     Doubled(faxtest::RandomRuns(1728, 20, 2)),
                                      Checker(2432, 30), faxtest::RandomRuns(1700, 7, 3),
-                                     Page(5184, 3)};
+                                     Page(5184, 3), odd};
     std::vector<uint8_t> base = faxtest::ToBase(pages);
     std::string path = dir.File("fax.tif");
     ASSERT_TRUE(TIFFPAGES::Save(path.c_str(), base.data(), base.size(), (int)pages.size()));
@@ -146,16 +184,63 @@ TEST(TIFFPAGES, GroupThreeMultiPageRoundTrip)
         EXPECT_EQ(tiff[i].Number, i + 1) << i;
         EXPECT_EQ(tiff[i].Of, pages.size()) << i;
         EXPECT_EQ(tiff[i].Software, "Orvak") << i;
-        // Every row is kept, whatever the resolution.
-        EXPECT_TRUE(tiff[i].Pixels == AsNormal(pages[i])) << i;
+        EXPECT_EQ(tiff[i].Unit, RESUNIT_INCH) << i;
+        EXPECT_EQ(tiff[i].XRes, 204.0f) << i;
+        EXPECT_EQ(tiff[i].YRes, pages[i].Fine ? 196.0f : 98.0f) << i;
+        // A normal page gives each of its lines once.
+        EXPECT_TRUE(tiff[i].Pixels == Lines(pages[i])) << i << ": " << faxtest::Describe(tiff[i].Pixels);
     }
+    EXPECT_EQ(tiff[1].Pixels.Height(), 20);
+    EXPECT_EQ(tiff[5].Pixels.Height(), 5);
 
+    // Read back, every page has its height and resolution again.
     std::vector<uint8_t> back;
     ASSERT_TRUE(TIFFPAGES::Load(path.c_str(), back));
     std::vector<Page> loaded = faxtest::FromBase(back);
     ASSERT_EQ(loaded.size(), pages.size());
-    for (size_t i = 0; i < pages.size(); i++)
-        EXPECT_TRUE(loaded[i] == AsNormal(pages[i])) << i << ": " << faxtest::Describe(loaded[i]);
+    for (size_t i = 0; i < 5; i++)
+        EXPECT_TRUE(loaded[i] == pages[i]) << i << ": " << faxtest::Describe(loaded[i]);
+    EXPECT_TRUE(loaded[5] == Doubled(oddLines)) << faxtest::Describe(loaded[5]);
+}
+
+// Files from elsewhere say their resolution in inches or centimetres, or not at all.
+TEST(TIFFPAGES, TheVerticalResolutionDecidesNormalOrFine)
+{
+    TEMPFOLDER dir;
+    Page lines = faxtest::RandomRuns(1728, 11, 9);
+    struct Case {
+        const char *name;
+        float xres, yres;
+        int unit;
+        bool fine;
+    };
+    const Case cases[] = {
+        {"no tags", 0, 0, RESUNIT_INCH, true},
+        {"204 x 196 per inch", 204, 196, RESUNIT_INCH, true},
+        {"204 x 98 per inch", 204, 98, RESUNIT_INCH, false},
+        {"200 x 100 per inch", 200, 100, RESUNIT_INCH, false},
+        {"300 x 300 per inch", 300, 300, RESUNIT_INCH, true},
+        {"80 x 77 per cm", 80, 77, RESUNIT_CENTIMETER, true},
+        {"80 x 38.5 per cm", 80, 38.5f, RESUNIT_CENTIMETER, false},
+        {"no unit, 2 x 1", 2, 1, RESUNIT_NONE, false},
+        {"no unit, 1 x 1", 1, 1, RESUNIT_NONE, true},
+        {"only YResolution, 98 per inch", 0, 98, RESUNIT_INCH, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Tags t;
+        t.XRes = c.xres;
+        t.YRes = c.yres;
+        t.Unit = c.unit;
+        std::string path = dir.File("res.tif");
+        ASSERT_TRUE(WriteWithLibtiff(path, {lines}, t));
+        std::vector<uint8_t> base;
+        ASSERT_TRUE(TIFFPAGES::Load(path.c_str(), base));
+        std::vector<Page> loaded = faxtest::FromBase(base);
+        ASSERT_EQ(loaded.size(), 1u);
+        EXPECT_EQ(faxtest::Get16(base, 6), c.fine ? 1 : 0); // bfReserved1
+        EXPECT_TRUE(loaded[0] == (c.fine ? lines : Doubled(lines))) << faxtest::Describe(loaded[0]);
+    }
 }
 
 TEST(TIFFPAGES, SavesOnlyThePagesAskedForAndThatExist)
@@ -183,7 +268,7 @@ TEST(TIFFPAGES, SavesOnlyThePagesAskedForAndThatExist)
     ASSERT_TRUE(TIFFPAGES::Load(dir.File("empty.tif").c_str(), back));
     std::vector<Page> loaded = faxtest::FromBase(back);
     ASSERT_EQ(loaded.size(), 2u);
-    EXPECT_TRUE(loaded[0] == Page(1728, 1, false));
+    EXPECT_TRUE(loaded[0] == Page(1728, 1));
     EXPECT_EQ(loaded[1].Height(), 5);
 
     // A page that is not 1 bit deep fails the save.
@@ -218,8 +303,9 @@ TEST(TIFFPAGES, ReadsGroupFourAndUncompressedPagesFromElsewhere)
         std::vector<Page> loaded = faxtest::FromBase(base);
         ASSERT_EQ(loaded.size(), pages.size()) << c.name;
         for (size_t i = 0; i < pages.size(); i++) {
-            EXPECT_TRUE(loaded[i] == AsNormal(pages[i])) << c.name << " page " << i;
-            EXPECT_EQ(faxtest::Get16(base, 6), 0) << c.name; // bfReserved1
+            // No resolution tags: fine pages, every line once.
+            EXPECT_TRUE(loaded[i] == pages[i]) << c.name << " page " << i;
+            EXPECT_EQ(faxtest::Get16(base, 6), 1) << c.name; // bfReserved1
         }
     }
 }
@@ -265,5 +351,31 @@ TEST(TIFFPAGES, RefusesPagesThatAreNotPlainBilevel)
     ASSERT_TRUE(TIFFPAGES::Load(path.c_str(), base));
     std::vector<Page> loaded = faxtest::FromBase(base);
     ASSERT_EQ(loaded.size(), 1u);
-    EXPECT_TRUE(loaded[0] == AsNormal(page));
+    EXPECT_TRUE(loaded[0] == page);
+}
+
+// A page whose rows cannot be read: the file's first page gives no fax at all, a later one
+// ends the pages read after the good ones.
+TEST(TIFFPAGES, AnUnreadablePageEndsThePagesRead)
+{
+    TEMPFOLDER dir;
+    Page page = faxtest::RandomRuns(1728, 40, 10);
+    std::string good = dir.File("good.tif");
+    ASSERT_TRUE(WriteWithLibtiff(good, {page, page}, Tags()));
+    auto garbled = [&](int directory) {
+        std::string bytes = ReadWholeFile(good);
+        std::vector<uint8_t> v(bytes.begin(), bytes.end());
+        EXPECT_TRUE(faxtest::MoveStripPastEnd(v, directory));
+        std::string path = dir.File("bad" + std::to_string(directory) + ".tif");
+        EXPECT_TRUE(faxtest::WriteFile(path, v));
+        return path;
+    };
+    std::vector<uint8_t> base(5, 1);
+    EXPECT_FALSE(TIFFPAGES::Load(garbled(0).c_str(), base));
+    EXPECT_TRUE(base.empty());
+
+    ASSERT_TRUE(TIFFPAGES::Load(garbled(1).c_str(), base));
+    std::vector<Page> loaded = faxtest::FromBase(base);
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_TRUE(loaded[0] == page);
 }

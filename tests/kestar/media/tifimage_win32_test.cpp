@@ -1,5 +1,5 @@
-// TIFIMAGE: the base form saved as a multi-page Group 3 file and loaded back with every page,
-// and the PDF conversion's file names.
+// TIFIMAGE: the base form saved as a multi-page Group 3 file and loaded back with every page and
+// its resolution, files that give no page, and the PDF conversion's file names.
 #include <gtest/gtest.h>
 
 #include <tiffio.h>
@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "kestar/base/logit.h"
+#include "kestar/media/sffimage.h"
 #include "kestar/media/tifimage.h"
 #include "tests/support/bytes_support.h"
 #include "tests/support/faxpages_support.h"
@@ -33,12 +34,71 @@ std::vector<std::pair<int, int>> PageNumbers(const std::string &path)
     return numbers;
 }
 
+// Each page's height in rows and its vertical resolution, as the file says them.
+std::vector<std::pair<int, float>> Heights(const std::string &path)
+{
+    std::vector<std::pair<int, float>> heights;
+    TIFF *tif = TIFFOpen(path.c_str(), "r");
+    if (!tif)
+        return heights;
+    do {
+        uint32_t rows = 0;
+        float yres = 0;
+        TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &rows);
+        TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yres);
+        heights.push_back({(int)rows, yres});
+    } while (TIFFReadDirectory(tif));
+    TIFFClose(tif);
+    return heights;
+}
+
+// A one-page Group 4 fax as other programs write it, at yres lines per inch (0: no resolution
+// tags) and 204 dots per inch across.
+bool WriteFax(const std::string &path, const Page &page, float yres)
+{
+    TIFF *tif = TIFFOpen(path.c_str(), "w");
+    if (!tif)
+        return false;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, (uint32_t)page.Width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, (uint32_t)page.Height());
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, (uint32_t)page.Height());
+    if (yres > 0) {
+        TIFFSetField(tif, TIFFTAG_XRESOLUTION, 204.0f);
+        TIFFSetField(tif, TIFFTAG_YRESOLUTION, yres);
+        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+    }
+    bool ok = true;
+    for (int y = 0; ok && y < page.Height(); y++) {
+        std::vector<uint8_t> row = page.Rows[y];
+        ok = TIFFWriteScanline(tif, row.data(), (uint32_t)y, 0) >= 0;
+    }
+    ok = ok && TIFFWriteDirectory(tif);
+    TIFFClose(tif);
+    return ok;
+}
+
+// A page of the base form at normal resolution: every line twice.
+Page Doubled(const Page &lines)
+{
+    Page p(lines.Width, 0, false);
+    for (const std::vector<uint8_t> &row : lines.Rows) {
+        p.Rows.push_back(row);
+        p.Rows.push_back(row);
+    }
+    return p;
+}
+
 } // namespace
 
 TEST(TIFIMAGE, SavesEveryPageFromBaseAndLoadsThemBack)
 {
     TEMPFOLDER dir;
-    const std::vector<Page> pages = {faxtest::RandomRuns(1728, 30, 1), faxtest::RandomRuns(1728, 12, 2, false)};
+    // The second page is at normal resolution: the base form holds each of its lines twice.
+    const std::vector<Page> pages = {faxtest::RandomRuns(1728, 30, 1), Doubled(faxtest::RandomRuns(1728, 6, 2))};
     std::vector<uint8_t> data = faxtest::ToBase(pages);
     BASEIMAGE base(data.data(), (STRING_SIZE_T)data.size(), "IMAGE BASE:", BASEIMAGE::kBlockSize);
 
@@ -51,8 +111,10 @@ TEST(TIFIMAGE, SavesEveryPageFromBaseAndLoadsThemBack)
     std::string path = dir.File("fax.tif");
     ASSERT_TRUE(tif.Save(path.c_str()));
     EXPECT_EQ(PageNumbers(path), (std::vector<std::pair<int, int>>{{1, 2}, {2, 2}}));
+    EXPECT_EQ(Heights(path), (std::vector<std::pair<int, float>>{{30, 196.0f}, {6, 98.0f}}));
 
-    // Loading gives base-form pages with bfReserved1 0, and saving them again keeps them all.
+    // Loading gives the same base-form pages, resolution included, and saving them again keeps
+    // them all.
     TIFIMAGE loaded("IMAGE TIF:", BASEIMAGE::kBlockSize);
     ASSERT_TRUE(loaded.Load(path.c_str()));
     EXPECT_EQ(loaded.PageCount, 2);
@@ -62,20 +124,83 @@ TEST(TIFIMAGE, SavesEveryPageFromBaseAndLoadsThemBack)
     std::vector<uint8_t> bytes = ByteVectorOf(back->Data);
     std::vector<Page> read = faxtest::FromBase(bytes);
     ASSERT_EQ(read.size(), 2u);
-    for (size_t i = 0; i < 2; i++) {
-        Page expected = pages[i];
-        expected.Fine = false;
-        EXPECT_TRUE(read[i] == expected) << i;
-    }
-    EXPECT_EQ(faxtest::Get16(bytes, 6), 0);
+    for (size_t i = 0; i < 2; i++)
+        EXPECT_TRUE(read[i] == pages[i]) << i << ": " << faxtest::Describe(read[i]);
     std::string again = dir.File("again.tif");
     ASSERT_TRUE(loaded.Save(again.c_str()));
-    EXPECT_EQ(PageNumbers(again).size(), 2u);
+    EXPECT_EQ(Heights(again), Heights(path));
+}
 
-    // A refused file leaves no data.
+// A normal-resolution fax from elsewhere goes through the base form into an SFF file and back
+// into a TIFF file without coming out at half or double its height.
+TEST(TIFIMAGE, ANormalResolutionFaxKeepsItsHeight)
+{
+    TEMPFOLDER dir;
+    Page lines = faxtest::RandomRuns(1728, 25, 5);
+    std::string path = dir.File("normal.tif");
+    ASSERT_TRUE(WriteFax(path, lines, 98.0f));
+
+    TIFIMAGE tif("IMAGE TIF:", BASEIMAGE::kBlockSize);
+    ASSERT_TRUE(tif.Load(path.c_str()));
+    std::unique_ptr<BASEIMAGE> base(tif.ToBase());
+    SFFIMAGE sff("IMAGE SFF:", BASEIMAGE::kBlockSize);
+    ASSERT_TRUE(sff.FromBase(*base));
+    std::vector<uint8_t> sffBytes = ByteVectorOf(sff.Data);
+    ASSERT_GT(sffBytes.size(), 20u + 18u);
+    EXPECT_EQ(sffBytes[20 + 2], 0); // the SFF page is at normal resolution
+
+    std::unique_ptr<BASEIMAGE> decoded(sff.ToBase());
+    std::vector<Page> pages = faxtest::FromBase(ByteVectorOf(decoded->Data));
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0].Height(), 50); // each line twice, as in every base form
+
+    TIFIMAGE out("IMAGE TIF:", BASEIMAGE::kBlockSize);
+    ASSERT_TRUE(out.FromBase(*decoded));
+    std::string again = dir.File("again.tif");
+    ASSERT_TRUE(out.Save(again.c_str()));
+    EXPECT_EQ(Heights(again), (std::vector<std::pair<int, float>>{{25, 98.0f}}));
+    TIFIMAGE reread("IMAGE TIF:", BASEIMAGE::kBlockSize);
+    ASSERT_TRUE(reread.Load(again.c_str()));
+    EXPECT_EQ(ByteVectorOf(reread.Data), ByteVectorOf(tif.Data));
+}
+
+TEST(TIFIMAGE, AFileThatGivesNoPageLeavesTheImageAsItWas)
+{
+    TEMPFOLDER dir;
+    Page page = faxtest::RandomRuns(1728, 20, 6);
+    std::string good = dir.File("good.tif");
+    ASSERT_TRUE(WriteFax(good, page, 0));
+    std::string twoPages = dir.File("two.tif");
+    std::vector<uint8_t> data = faxtest::ToBase({page, page});
+    BASEIMAGE base(data.data(), (STRING_SIZE_T)data.size(), "IMAGE BASE:", BASEIMAGE::kBlockSize);
+    TIFIMAGE writer("IMAGE TIF:", BASEIMAGE::kBlockSize);
+    ASSERT_TRUE(writer.FromBase(base));
+    ASSERT_TRUE(writer.Save(twoPages.c_str()));
+    std::string bytes = ReadWholeFile(twoPages);
+    std::vector<uint8_t> firstBad(bytes.begin(), bytes.end()), secondBad = firstBad;
+    ASSERT_TRUE(faxtest::MoveStripPastEnd(firstBad, 0));
+    ASSERT_TRUE(faxtest::MoveStripPastEnd(secondBad, 1));
+    ASSERT_TRUE(faxtest::WriteFile(dir.File("firstbad.tif"), firstBad));
+    ASSERT_TRUE(faxtest::WriteFile(dir.File("secondbad.tif"), secondBad));
     ASSERT_TRUE(faxtest::WriteFile(dir.File("junk.tif"), {'M', 'M', 0, 42, 0, 0, 0, 8}));
-    EXPECT_FALSE(loaded.Load(dir.File("junk.tif").c_str()));
-    EXPECT_EQ(loaded.Data.Length(), 0);
+
+    TIFIMAGE image("IMAGE TIF:", BASEIMAGE::kBlockSize);
+    ASSERT_TRUE(image.Load(twoPages.c_str()));
+    ASSERT_EQ(image.PageCount, 2);
+    const std::vector<uint8_t> before = ByteVectorOf(image.Data);
+    for (const char *name : {"firstbad.tif", "junk.tif", "missing.tif"}) {
+        EXPECT_FALSE(image.Load(dir.File(name).c_str())) << name;
+        EXPECT_EQ(image.Format, "IMAGE TIF:") << name;
+        EXPECT_EQ(image.PageCount, 2) << name;
+        EXPECT_TRUE(ByteVectorOf(image.Data) == before) << name;
+    }
+
+    // A later page that cannot be read: the pages before it are the image.
+    ASSERT_TRUE(image.Load(dir.File("secondbad.tif").c_str()));
+    EXPECT_EQ(image.PageCount, 1);
+    std::vector<Page> pages = faxtest::FromBase(ByteVectorOf(image.Data));
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_TRUE(pages[0] == page);
 }
 
 TEST(TIFIMAGE, ConvertWritesThePdfNamedAfterTheInput)
