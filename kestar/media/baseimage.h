@@ -42,11 +42,14 @@ public:
     virtual int GetHeight() const;
 #if defined(_WIN32)
     // A device-dependent bitmap of the current page (compatible with a memory DC of the screen);
-    // null when the page is no valid bitmap or GDI fails.  The caller owns it (DeleteObject).
+    // null when the page is no valid bitmap or GDI fails.  Each call makes a new bitmap, which
+    // the caller owns: it deletes it (DeleteObject) when done, and it stays valid after the image
+    // changes or goes.  The image keeps no bitmap.
     virtual HBITMAP__ *GetBitmap() const;
-    // The current page turned by degrees (counter-clockwise; quarter turns are exact), as a
-    // bitmap like GetBitmap's; *width and *height (may be null) receive its size.  Null, the
-    // sizes unchanged, when there is no result (assertion "memory" when the rotation gave none).
+    // The current page turned by degrees (counter-clockwise; quarter turns are exact), as a new
+    // bitmap that the caller owns, as GetBitmap's; *width and *height (may be null) receive its
+    // size.  Null, the sizes unchanged, when there is no result (assertion "memory" when the
+    // rotation gave none).
     virtual HBITMAP__ *GetRotatedBitmap(int degrees, int *width, int *height) const;
 #endif
     // The number of pages: bfSize steps from the start while each page lies inside Data and is at

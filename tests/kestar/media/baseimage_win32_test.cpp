@@ -1,5 +1,5 @@
-// Bitmaps of base-form pages: GetBitmap shows the current page as it is stored, GetRotatedBitmap
-// turns it exactly, and broken pages give no bitmap.
+// Bitmaps of base-form pages: GetBitmap shows the current page as it is stored in a bitmap the
+// caller owns, GetRotatedBitmap turns it exactly, and broken pages give no bitmap.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -63,6 +63,22 @@ TEST(BASEIMAGE, BitmapsShowTheCurrentPage)
         EXPECT_TRUE(ReadBack(bitmap) == (page ? second : first)) << page;
         DeleteObject(bitmap);
     }
+
+    // The caller owns each bitmap: a new one for every call, valid after the image has gone.
+    ASSERT_TRUE(image->SelectPage(0));
+    HBITMAP one = image->GetBitmap(), two = image->GetBitmap();
+    int w = 0, h = 0;
+    HBITMAP turned = image->GetRotatedBitmap(90, &w, &h);
+    ASSERT_NE(one, nullptr);
+    ASSERT_NE(turned, nullptr);
+    EXPECT_NE(one, two);
+    image.reset();
+    EXPECT_TRUE(ReadBack(one) == first);
+    EXPECT_TRUE(ReadBack(two) == first);
+    EXPECT_EQ(ReadBack(turned).Width, 40);
+    EXPECT_TRUE(DeleteObject(one));
+    EXPECT_TRUE(DeleteObject(two));
+    EXPECT_TRUE(DeleteObject(turned));
 }
 
 TEST(BASEIMAGE, RotatedBitmapsTurnQuarterTurnsExactly)
