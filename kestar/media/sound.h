@@ -27,9 +27,13 @@ public:
     ~SOUND() override;
 
     // Appends the samples of a RIFF WAVE file to Data.  The file must match the object's format
-    // text: format tag and sample size of the keyword, and the same rate.  A stereo file gives
-    // its left channel.  false, Data unchanged, when the file cannot be read, is no complete
-    // WAVE file (every chunk size is checked against the bytes that remain) or does not match.
+    // text: format tag and sample size of the keyword, and the same rate.  The rule for channels,
+    // in every format: a file of two or more channels gives its first channel (the left one of a
+    // stereo file), one sample of each whole frame; the bytes of a last, incomplete frame are
+    // left out.  false, Data unchanged, when the file cannot be read, is no complete WAVE file
+    // (every chunk size is checked against the bytes that remain), has no channel or does not
+    // match.  On Windows the name may have at most 259 characters (the wave file functions'
+    // limit); a longer one is refused, and so by Save and LoadWaveFile.
     bool Load(const char *filename) override;
     // Writes Data as a mono RIFF WAVE file in the format of the keyword (A-law and mu-law bytes
     // in ordinary bit order).  true only when the whole file was written; a file that could not
@@ -59,7 +63,8 @@ public:
     // not "SOUND" or the keyword is another one (MP3 included).  The caller owns it.
     static SOUND *Create(const char *format);
     // A new sound of the file's format and rate (16-bit or 8-bit PCM, A-law, mu-law) holding its
-    // samples; no object when the file cannot be read or is no such WAVE file.  The caller owns it.
+    // samples, the first channel of a file of several as Load takes it; no object when the file
+    // cannot be read or is no such WAVE file.  The caller owns it.
     static SOUND *LoadWaveFile(const char *filename);
 
 protected:

@@ -71,6 +71,7 @@ struct SoundBlaster::DEVICE {
         bool Sync = false;   // the caller waits for Done and frees the slot itself
         WAVEHDR Header = {}; // dwUser holds the slot index
         SOUND *Copy = nullptr; // owned: the device-coded copy whose bytes the header points at
+        unsigned Sequence = 0; // the order in which the buffers were written
         EVENTSEM Done;         // set by the play thread when a sync slot has played
     };
 
@@ -84,6 +85,7 @@ struct SoundBlaster::DEVICE {
     EVENTSEM BufferFree;     // set by the play thread whenever a buffer has played
     CRITSECT Lock;           // guards Slots and Kill
     bool Kill = false;       // asks the thread to end (written under Lock)
+    unsigned NextSequence = 0; // of the next buffer written (under Lock)
     void *Thread = nullptr;  // owned: playback or recording thread, or none
     DWORD ThreadId = 0;
     int Rate = 0;
@@ -236,6 +238,7 @@ bool SoundBlaster::PlayData(const SOUND &sound, int userValue, bool sync)
         delete copy;
         return true;
     }
+    LOGIT::PrintfLevel(2, "SoundBlaster::PlayData %d bytes of %d-bit samples\n", (int)copy->Data.StrLen, d.Bits);
 
     int index = -1;
     MMRESULT ok = MMSYSERR_NOERROR;
@@ -272,6 +275,7 @@ bool SoundBlaster::PlayData(const SOUND &sound, int userValue, bool sync)
             }
             if (ok == MMSYSERR_NOERROR) {
                 slot.Queued = true;
+                slot.Sequence = d.NextSequence++;
             } else {
                 // The driver never got the buffer, so nothing will give it back: free it here,
                 // or a stop would wait for it for ever.
@@ -326,13 +330,23 @@ unsigned SoundBlaster::PlayThread(void *argument)
         WaitForSingleObject(d.Wake, INFINITE);
         ResetEvent(d.Wake);
         LOGIT::Printf("SoundBlaster::Thread WaitData done\n");
-        for (int i = 0; i < kBuffers; i++) {
+        for (;;) {
+            // The buffers that have played, oldest first: the driver gives them back in the order
+            // written, and so they are reported, also when a slot was written again while this
+            // thread went over the others.
             d.Lock.Enter();
-            DEVICE::SLOT &slot = d.Slots[i];
-            if (!slot.Queued || !(slot.Header.dwFlags & WHDR_DONE)) {
-                d.Lock.Leave();
-                continue;
+            int i = -1;
+            for (int k = 0; k < kBuffers; k++) {
+                const DEVICE::SLOT &s = d.Slots[k];
+                if (s.Queued && (s.Header.dwFlags & WHDR_DONE) &&
+                    (i < 0 || static_cast<int>(s.Sequence - d.Slots[i].Sequence) < 0))
+                    i = k;
             }
+            if (i < 0) {
+                d.Lock.Leave();
+                break;
+            }
+            DEVICE::SLOT &slot = d.Slots[i];
             MMRESULT rc = waveOutUnprepareHeader(d.WaveOut, &slot.Header, sizeof(WAVEHDR));
             CheckWave(rc, "ok==MMSYSERR_NOERROR", "waveOutUnprepareHeader");
             std::memset(&slot.Header, 0, sizeof(slot.Header));

@@ -314,6 +314,82 @@ TEST(SOUND, LoadTakesTheLeftChannelAndAppends)
     EXPECT_EQ(BytesOf(ulaw.Data), std::vector<int>({0x11, 0x80, 0x01, 0xFF, 0x80, 0x01, 0xFF}));
 }
 
+// Every format gives the first channel of each whole frame (the left one of a stereo file); the
+// bytes of a last, incomplete frame are left out.
+TEST(SOUND, FilesOfThreeOrMoreChannelsGiveTheirFirstChannel)
+{
+    TEMPFOLDER folder;
+    struct {
+        const char *what;
+        int tag, channels, bits;
+        std::string data;
+        const char *format;
+        std::vector<int> bytes; // Data after loading
+    } cases[] = {
+        // Frames (100, -1, 7), (200, -2, 8), then half a frame.
+        {"16-bit, 3 channels", 1, 3, 16, std::string("\x64\x00\xff\xff\x07\x00\xc8\x00\xfe\xff\x08\x00\x01\x02", 14),
+         "SOUND WAV16:8000", {0x64, 0x00, 0xC8, 0x00}},
+        {"8-bit, 4 channels", 1, 4, 8, std::string("\x10\x20\x30\x40\x11\x21\x31\x41\x12", 9), "SOUND WAV8:8000",
+         {0x10, 0x11}},
+        // A-law and mu-law bytes are bit-reversed into the in-memory order.
+        {"A-law, 3 channels", 6, 3, 8, std::string("\x01\x02\x03\x80\x05\x06", 6), "SOUND ALAW:8000", {0x80, 0x01}},
+        {"mu-law, 6 channels", 7, 6, 8, std::string("\x03\x00\x00\x00\x00\x00\xc0\x00\x00\x00\x00\x00", 12),
+         "SOUND ULAW:8000", {0xC0, 0x03}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string name = folder.File("multi.wav");
+        WriteFile(name, WaveFile(c.tag, c.channels, 8000, c.bits, c.data));
+        std::unique_ptr<SOUND> sound(SOUND::Create(c.format));
+        ASSERT_NE(sound, nullptr);
+        ASSERT_TRUE(sound->Load(name.c_str()));
+        EXPECT_EQ(BytesOf(sound->Data), c.bytes);
+        std::unique_ptr<SOUND> loaded(SOUND::LoadWaveFile(name.c_str()));
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_EQ(TextOf(loaded->Format), c.format);
+        EXPECT_EQ(BytesOf(loaded->Data), c.bytes);
+    }
+}
+
+// Windows' wave file functions take names of at most 259 characters (MAX_PATH with its
+// terminator): such a name works, a longer one is refused without writing or reading anything.
+// The native build has no such limit.
+TEST(SOUND, LongFileNames)
+{
+    TEMPFOLDER folder;
+    auto named = [&](size_t length) {
+        std::string name = folder.File("");
+        return name + std::string(length - name.size() - 4, 'n') + ".wav";
+    };
+    std::unique_ptr<SOUND> base = BaseSound({1, -2, 3});
+    SOUNDWAV16 wav("SOUND WAV16:8000", 4096);
+    ASSERT_TRUE(wav.FromBase(*base));
+
+    std::string longest = named(259);
+    ASSERT_EQ(longest.size(), 259u);
+    ASSERT_TRUE(wav.Save(longest.c_str()));
+    std::unique_ptr<SOUND> back(SOUND::LoadWaveFile(longest.c_str()));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(BytesOf(back->Data), BytesOf(wav.Data));
+
+    std::string tooLong = named(260);
+    ASSERT_EQ(tooLong.size(), 260u);
+    SOUNDWAV16 other("SOUND WAV16:8000", 4096);
+    other.Data.Append("\x11\x22", 2);
+#ifdef _WIN32
+    EXPECT_FALSE(wav.Save(tooLong.c_str()));
+    // Not cut to a name that fits either.
+    EXPECT_FALSE(FileExistsForTest(tooLong.substr(0, 259)));
+    EXPECT_FALSE(other.Load(tooLong.c_str()));
+    EXPECT_EQ(BytesOf(other.Data), std::vector<int>({0x11, 0x22}));
+    EXPECT_EQ(SOUND::LoadWaveFile(tooLong.c_str()), nullptr);
+#else
+    ASSERT_TRUE(wav.Save(tooLong.c_str()));
+    ASSERT_TRUE(other.Load(tooLong.c_str()));
+    EXPECT_EQ(BytesOf(other.Data), std::vector<int>({0x11, 0x22, 0x01, 0x00, 0xFE, 0xFF, 0x03, 0x00}));
+#endif
+}
+
 TEST(SOUND, LoadRefusesBadOrMismatchingFiles)
 {
     TEMPFOLDER folder;

@@ -1,19 +1,25 @@
 // The wave device on the test machine's null sound device (one wave-out and one wave-in device
-// whose buffers come back faster than real time): every buffer is reported once and in order,
-// stopping never hangs, a failed start leaves the object usable, recording delivers base sounds.
+// whose buffers come back faster than real time): every buffer is reported once and in order, a
+// ninth sound waits for a free buffer, every sound reaches the device in its coding, stopping
+// never hangs, a failed start leaves the object usable, recording delivers base sounds in order.
 // No test measures time; the waits below only keep a broken device from blocking the run.
 #include "kestar/media/soundblaster.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "kestar/base/critsect.h"
+#include "kestar/base/eventsem.h"
+#include "kestar/base/osysthread.h"
 #include "kestar/media/sound.h"
 #include "kestar/media/soundcodec.h"
+#include "tests/support/logcapture_support.h"
 #include "tests/support/tempfolder_support.h"
 
 namespace {
@@ -101,6 +107,59 @@ std::vector<int> Range(int from, int to)
     for (int i = from; i <= to; i++)
         r.push_back(i);
     return r;
+}
+
+// The first buffer's play callback holds the play thread until released: no buffer comes back
+// meanwhile, so the eight queued after it fill every slot.
+struct HOLDER {
+    EVENTSEM Entered, Release;
+    CRITSECT Lock;
+    std::vector<int> Played;
+    bool Held = false;
+};
+
+void OnPlayedHolding(void *userData, int message, int userValue)
+{
+    HOLDER *h = static_cast<HOLDER *>(userData);
+    (void)message;
+    h->Lock.Enter();
+    h->Played.push_back(userValue);
+    bool first = !h->Held;
+    h->Held = true;
+    h->Lock.Leave();
+    if (first) {
+        h->Entered.Set();
+        h->Release.Wait(60000);
+    }
+}
+
+struct NINTHCALL {
+    SoundBlaster *Device = nullptr;
+    const SOUND *Sound = nullptr;
+    std::atomic<int> Done{0};
+    bool Ok = false;
+
+    static unsigned Run(void *argument)
+    {
+        NINTHCALL *c = static_cast<NINTHCALL *>(argument);
+        c->Ok = c->Device->PlayData(*c->Sound, 9, false);
+        c->Done = 1;
+        return 0;
+    }
+};
+
+// The sequence numbers of a recording log's lines that contain tag ("... seq=N" or "seq= N").
+std::vector<int> Sequences(const std::string &log, const std::string &tag)
+{
+    std::vector<int> seqs;
+    for (size_t pos = log.find(tag); pos != std::string::npos; pos = log.find(tag, pos + 1)) {
+        size_t at = log.find("seq=", pos);
+        size_t end = log.find('\n', pos);
+        if (at == std::string::npos || (end != std::string::npos && at > end))
+            continue;
+        seqs.push_back(std::atoi(log.c_str() + at + 4));
+    }
+    return seqs;
 }
 
 } // namespace
@@ -234,4 +293,85 @@ TEST(SoundBlaster, RecordsBaseSoundsUntilStopped)
         }
         listener.Lock.Leave();
     }
+}
+
+TEST(SoundBlaster, ANinthSoundWaitsForAFreeBuffer)
+{
+    LOGCAPTURE capture;
+    HOLDER holder;
+    SoundBlaster device;
+    struct RELEASER {
+        EVENTSEM &Release;
+        ~RELEASER() { Release.Set(); }
+    } releaser{holder.Release}; // a failed check must not leave the play thread held
+    ASSERT_TRUE(device.PlayStart(8000, OnPlayedHolding, &holder, SoundBlaster::kDefaultDevice));
+    std::unique_ptr<SOUND> tone = Tone("SOUND WAV16:8000", 400);
+    ASSERT_TRUE(device.PlayData(*tone, 0, false));
+    ASSERT_TRUE(holder.Entered.Wait(20000));
+    // The play thread is held: these eight take every buffer.
+    for (int i = 1; i <= SoundBlaster::kBuffers; i++)
+        ASSERT_TRUE(device.PlayData(*tone, i, false)) << i;
+
+    NINTHCALL ninth;
+    ninth.Device = &device;
+    ninth.Sound = tone.get();
+    void *thread = OSYS::CreateThread(NINTHCALL::Run, &ninth);
+    ASSERT_NE(thread, nullptr);
+    Sleep(300); // time enough for a call that does not wait to be done
+    EXPECT_EQ(ninth.Done.load(), 0);
+    holder.Release.Set();
+    EXPECT_TRUE(OSYS::WaitThread(thread, 20000));
+    EXPECT_EQ(ninth.Done.load(), 1);
+    EXPECT_TRUE(ninth.Ok);
+    ASSERT_TRUE(device.PlayData(*tone, 10, true));
+    device.PlayStop();
+
+    holder.Lock.Enter();
+    std::vector<int> played = holder.Played;
+    holder.Lock.Leave();
+    EXPECT_EQ(played, Range(0, 10));
+    EXPECT_GE(capture.CountLines("SoundBlaster::PlayData WaitForBuffer done"), 1);
+    EXPECT_EQ(capture.Failures(), 0);
+}
+
+TEST(SoundBlaster, RecordedBuffersArriveInOrderAndThoseQueuedAtTheStopAreDelivered)
+{
+    LOGCAPTURE capture;
+    LISTENER listener;
+    {
+        SoundBlaster device;
+        ASSERT_TRUE(device.RecordStart(8000, 256, OnRecorded, &listener, SoundBlaster::kDefaultDevice));
+        EXPECT_TRUE(WaitFor([&] { return listener.Recorded() >= 12; }));
+        device.RecordStop();
+    }
+    const std::string &log = capture.Text();
+    // The eight first buffers are numbered 0 to 7 as they are queued; each one queued again gets
+    // the next number.
+    std::vector<int> issued = Range(0, SoundBlaster::kBuffers - 1);
+    for (int seq : Sequences(log, "RecordThread::Header Re-Issued"))
+        issued.push_back(seq);
+    std::vector<int> returned = Sequences(log, "RecordThread::Header Returned");
+    ASSERT_GE(returned.size(), 12u);
+    EXPECT_EQ(issued, Range(0, (int)issued.size() - 1));
+    // Handed back in the order queued, the eight still queued at the stop included.
+    EXPECT_EQ(returned, issued);
+    EXPECT_EQ(listener.Recorded(), returned.size());
+    EXPECT_EQ(capture.Failures(), 0);
+}
+
+TEST(SoundBlaster, AWav8SoundPlaysAsSixteenBitSamples)
+{
+    LOGCAPTURE capture(2);
+    LISTENER listener;
+    SoundBlaster device;
+    ASSERT_TRUE(device.PlayStart(8000, OnPlayed, &listener, SoundBlaster::kDefaultDevice));
+    ASSERT_EQ(device.GetBits(), 16);
+    std::unique_ptr<SOUND> wav8 = Tone("SOUND WAV8:8000", 300);
+    ASSERT_EQ(wav8->Data.StrLen, 300);
+    ASSERT_TRUE(device.PlayData(*wav8, 1, true));
+    device.PlayStop();
+    EXPECT_EQ(listener.PlayedCopy(), Range(1, 1));
+    // The device got the 300 samples through the base form, two bytes each.
+    EXPECT_EQ(capture.CountLines("SoundBlaster::PlayData 600 bytes of 16-bit samples"), 1);
+    EXPECT_EQ(capture.CountLines("bytes of 8-bit samples"), 0);
 }
