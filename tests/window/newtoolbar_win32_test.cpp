@@ -459,3 +459,24 @@ TEST_F(NEWTOOLBARTEST, PaintsEnabledDisabledCheckedAndHot)
     SendMessageA(bar->hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(-5, -5));
     EXPECT_FALSE(bar->GetButton(IDM_TEST_PRINT)->State & STATE_HOT);
 }
+
+TEST_F(NEWTOOLBARTEST, DisablingClearsHotUnlessChecked)
+{
+    std::unique_ptr<NEWTOOLBAR> bar = MakeBar();
+    bar->AddButton(IDM_TEST_OPEN, STYLE_CHECK, IDI_TEST_TOOL1);
+    bar->AddButton(IDM_TEST_PRINT, 0, IDI_TEST_TOOL2);
+    for (int id : {IDM_TEST_OPEN, IDM_TEST_PRINT}) {
+        const BUTTON *b = bar->GetButton(id);
+        SendMessageA(bar->hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(b->X + 3, b->Y + 3));
+        ASSERT_TRUE(bar->GetButton(id)->State & STATE_HOT) << id;
+        if (id == IDM_TEST_OPEN)
+            bar->CheckButton(id, true);
+        EXPECT_TRUE(bar->EnableButton(id, false));
+        EXPECT_EQ(id == IDM_TEST_OPEN, (bar->GetButton(id)->State & STATE_HOT) != 0) << id;
+        EXPECT_FALSE(bar->GetButton(id)->State & STATE_ENABLED);
+    }
+    // A disabled button under the pointer does not become hot.
+    const BUTTON *print = bar->GetButton(IDM_TEST_PRINT);
+    SendMessageA(bar->hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(print->X + 4, print->Y + 4));
+    EXPECT_FALSE(bar->GetButton(IDM_TEST_PRINT)->State & STATE_HOT);
+}

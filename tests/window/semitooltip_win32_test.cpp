@@ -290,3 +290,26 @@ TEST(SEMITOOLTIP, WithoutATextAssertsAndShowsAnEmptyBox)
     EXPECT_EQ(1, log.Failures());
     EXPECT_EQ("this->TextWide.NotNull()", log.Conditions().at(0));
 }
+
+TEST(SEMITOOLTIP, AnEntryUnderTheMouseGetsAnInnerFrame)
+{
+    RECORDINGWINDOW owner;
+    std::unique_ptr<SEMITOOLTIP> popup = MakePopup(owner.hWnd);
+    SEMITOOLTIPINLAY *inlay = popup->GetInlay();
+    RECT r = {};
+    ASSERT_TRUE(inlay->GetClickRect(0, &r, nullptr));
+    int y = (r.top + r.bottom) / 2;
+    HDC dc = GetDC(inlay->hWnd);
+    COLORREF before = GetPixel(dc, r.left + 1, y);
+    SendMessageA(inlay->hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(r.left + 3, y));
+    UpdateWindow(inlay->hWnd);
+    COLORREF hover = GetPixel(dc, r.left + 1, y);
+    // Off the entry again: the frame goes.
+    SendMessageA(inlay->hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+    UpdateWindow(inlay->hWnd);
+    COLORREF after = GetPixel(dc, r.left + 1, y);
+    ReleaseDC(inlay->hWnd, dc);
+    EXPECT_NE(before, hover);
+    EXPECT_EQ(0x00000000u, hover); // the text colour
+    EXPECT_EQ(before, after);
+}
