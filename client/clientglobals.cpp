@@ -12,6 +12,7 @@ int gSilentRelogin = 0;
 int gKeepWindowWhileMinimized = 0;
 int gITunesControl = 0;
 int gITunesLevel = 40;
+STRING gCommandLine("");
 STRING gMainWindowClass("OrvakParlomatixWinClass");
 
 STRING ClientVersionText()

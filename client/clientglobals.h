@@ -22,6 +22,8 @@ extern int gSilentRelogin;            // "SILENTRELOGIN"
 extern int gKeepWindowWhileMinimized; // "NOHIDEDURINGMINIMIZE"
 extern int gITunesControl;            // "ITUNES" in either form
 extern int gITunesLevel;              // the value of "ITUNES:n", else 40
+// The command line without its logging switches, as the start found it.
+extern STRING gCommandLine;
 // The class of the main window, by which a second start finds the first.
 extern STRING gMainWindowClass;
 

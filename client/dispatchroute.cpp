@@ -42,8 +42,10 @@ DISPATCHROUTE::KIND DISPATCHROUTE::Route(const STRING &peer, const STRING &serve
         activeClients.Unlock();
         if (idx < 0)
             return SKIP_ABSENT;
-        if (!ORVAK_ASSERT_INFO(peerId.NotEmpty(), target) || peerId.IsEmpty())
+        if (peerId.IsEmpty()) {
+            LOGIT::Assert(0, "this->ActiveClients[idx][\"PeerId\"].NotEmpty()", __FILE__, __LINE__, target, 0);
             return SKIP_NOPEERID;
+        }
         if (passive.NotEmpty() && static_cast<int>(passive) == 1)
             return SKIP_PASSIVE;
         target = peerId;

@@ -39,6 +39,7 @@ int ClientMain(int count, char **arguments, void *runtime)
     const STRING version = ClientVersionText();
     ORVAKAPP::LoadLanguageDll(arguments[0], "parlomatix", version, nullptr);
     ORVAKAPP::LogStartBanner(OSYS::GetStringFromResource(IDS_APPNAME), version, gCompiled);
+    gCommandLine = ORVAKAPP::GetCommandLineWithoutLog();
     CLIENTTIMING::ReadSwitches();
 
     const int minimised = STARTVALUES::Settle("Software\\Orvak\\");

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "client/app.h"
 #include "client/clientglobals.h"
@@ -201,6 +202,13 @@ TEST_F(CLIENTAPPTEST, PeersThatNeverReachTheNetwork)
     EXPECT_EQ(S(App->DispatchFunctionResult("{SERVER}", "GETCALLERS", none, 1, -1)), "");
     EXPECT_EQ(App->Comm->CallRemoteFunction("", "GETCALLERS", none, result, 1, -1), 0);
     EXPECT_EQ(S(result), "No hostname given");
+
+    // All clients at once: only a server does that.
+    {
+        LOGCAPTURE capture;
+        EXPECT_EQ(App->DispatchFunction("{CLIENTS}", "SETSTATUSBAR", none, result, 1, -1), 0);
+        EXPECT_EQ(capture.Conditions(), (std::vector<std::string>{"NETWORK_SERVER", "!sync"}));
+    }
 
     EXPECT_EQ(ReadCallLog().NumItems(), 0);
 }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "tests/support/logcapture_support.h"
+
 namespace {
 
 std::string S(const STRING &s)
@@ -50,12 +52,17 @@ TEST(DISPATCHROUTE, PeersTable)
         {"10.1.1.1:7000", "pbx", DISPATCHROUTE::SEND, "10.1.1.1:7000"},
         {"", "pbx", DISPATCHROUTE::NOPEER, ""},
     };
+    LOGCAPTURE capture;
     for (const auto &c : cases) {
         STRING address("stale");
         EXPECT_EQ(DISPATCHROUTE::Route(STRING(c.peer), STRING(c.server), clients, address), c.kind) << c.peer;
         EXPECT_EQ(S(address), c.address) << c.peer;
     }
-    // The lookups added no key to any record (a closed record would have asserted).
+    // Only the record without "PeerId" is reported; the lookups added no key to any record (a
+    // closed record would have asserted too).
+    ASSERT_EQ(capture.Failures(), 1);
+    EXPECT_EQ(capture.Conditions()[0], "this->ActiveClients[idx][\"PeerId\"].NotEmpty()");
+    EXPECT_EQ(capture.InfoOf(capture.Conditions()[0]), "dora@pc4");
     EXPECT_EQ(clients[2]->FindKey("PassiveMode"), -1);
     EXPECT_EQ(clients[3]->FindKey("PeerId"), -1);
 }
