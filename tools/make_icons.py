@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the program's icons into .ico files (32-bit images with alpha, several sizes each).
 
-    make_icons.py          writes lang/parlomatix.ico and tests/window/testicon.ico
+    make_icons.py          writes lang/parlomatix.ico, the client's tray icons client/tray*.ico
+                           and tests/window/testicon.ico
 
 The drawings are plain shapes computed here with 4x4 supersampling, so the icons are ours and
 need no drawing program.  Run it again after changing a shape; the .ico files are committed."""
@@ -37,6 +38,27 @@ def product_pixel(u, v):
                 return (60, 60, 80, 255)
         return (250, 250, 250, 255)
     return blue
+
+
+def badged(colour):
+    """The product icon with a round badge of colour at the lower right (a tray state)."""
+    def pixel(u, v):
+        du, dv = u - 0.74, v - 0.74
+        d = du * du + dv * dv
+        if d <= 0.052:
+            return colour if d <= 0.036 else (255, 255, 255, 255)
+        return product_pixel(u, v)
+    return pixel
+
+
+def greyed_pixel(u, v):
+    """The product icon in grey: not logged on."""
+    p = product_pixel(u, v)
+    if not p:
+        return None
+    g = int(0.3 * p[0] + 0.59 * p[1] + 0.11 * p[2])
+    g = 90 + g * 130 // 255
+    return (g, g, g, p[3])
 
 
 def test_pixel(u, v):
@@ -93,6 +115,9 @@ def ico(pixel, sizes):
 def main():
     targets = [
         (os.path.join(TOP, 'lang', 'parlomatix.ico'), product_pixel, (16, 24, 32, 48, 64)),
+        (os.path.join(TOP, 'client', 'traymissedcall.ico'), badged((220, 40, 40, 255)), (16, 24, 32)),
+        (os.path.join(TOP, 'client', 'traynewmessage.ico'), badged((40, 170, 60, 255)), (16, 24, 32)),
+        (os.path.join(TOP, 'client', 'traynotloggedon.ico'), greyed_pixel, (16, 24, 32)),
         (os.path.join(TOP, 'tests', 'window', 'testicon.ico'), test_pixel, (16, 32)),
     ]
     for path, pixel, sizes in targets:
