@@ -14,6 +14,23 @@
 #define IDS_WORKDIR_NEXTSTART 10121 /* the new work folder takes effect at the next start */
 #define IDS_WORKDIR_CHOOSE 10122   /* title of the folder chooser of the work-folder dialog */
 
+/* The tip of the day: the frequencies of its drop-down list ("|"-separated, index = style) and
+   its dialog. */
+#define IDS_TIPOFDAY_STYLES 10111
+#define IDD_TIPOFDAY 10700
+#define IDC_TIPOFDAY_TITLE 914   /* the tip's title; its template text is the default title */
+#define IDC_TIPOFDAY_TEXT 915
+#define IDC_TIPOFDAY_STYLE 916   /* drop-down list of the frequencies */
+#define IDC_TIPOFDAY_BAND 917    /* the coloured band */
+#define IDC_TIPOFDAY_NEXT 1
+
+/* The remembered message box: OK, Yes and No are the usual ids 1, 6 and 7; the code lays out the
+   items. */
+#define IDD_REMEMBERBOX 10701
+#define IDC_REMEMBERBOX_TEXT 10001
+#define IDC_REMEMBERBOX_ICON 10002
+#define IDC_REMEMBERBOX_CHECK 10003
+
 /* The product icon, the class icon of last resort of every window. */
 #define IDI_PRODUCT 1
 
