@@ -1,0 +1,144 @@
+// The file and folder dialogs under Wine, driven by the dialog watcher: a typed path and OK
+// (single and multiple selection), the default extension, a folder as the start path, Cancel,
+// and the folder browser opened on a start folder.
+#include "kestar/windowing/filedialog.h"
+
+#include "tests/support/dialog_watcher_support.h"
+#include "tests/support/logcapture_support.h"
+#include "tests/support/tempfolder_support.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <dlgs.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The file name field of the explorer-style dialog.
+const int kFileName = cmb13;
+
+void Touch(const std::string &path)
+{
+    FILE *f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+}
+
+bool SamePath(const std::string &a, const std::string &b)
+{
+    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+} // namespace
+
+TEST(FILEDIALOG, TypedPathAndOk)
+{
+    TEMPFOLDER folder;
+    const std::string typed = folder.File("fax.sff");
+    {
+        DIALOGWATCHER watcher({DIALOGSTEP::SetText(kFileName, typed.c_str(), "Open fax"), DIALOGSTEP::Press(IDOK, "Open fax")},
+                              30000, GetCurrentThreadId());
+        const char *result = AskOpenFilenameDlg(nullptr, "Open fax", nullptr, "Faxes|*.sff");
+        ASSERT_TRUE(watcher.Pressed());
+        ASSERT_NE(result, nullptr);
+        EXPECT_TRUE(SamePath(result, typed)) << result;
+    }
+    {
+        // A folder as the start path: the dialog opens in it with an empty name; a ".txt" first
+        // line ends typed names without extension in ".txt".
+        DIALOGWATCHER watcher({DIALOGSTEP::SetText(kFileName, "report", "Save report"), DIALOGSTEP::Press(IDOK, "Save report")},
+                              30000, GetCurrentThreadId());
+        const char *result = AskSaveFilenameDlg(nullptr, "Save report", folder.Path().c_str(), ".txt\nText|*.txt");
+        ASSERT_TRUE(watcher.Pressed());
+        ASSERT_NE(result, nullptr);
+        EXPECT_TRUE(SamePath(result, folder.File("report.txt"))) << result;
+    }
+}
+
+TEST(FILEDIALOG, MultipleSelection)
+{
+    TEMPFOLDER folder;
+    Touch(folder.File("a.sff"));
+    Touch(folder.File("b.sff"));
+    {
+        DIALOGWATCHER watcher({DIALOGSTEP::SetText(kFileName, "\"a.sff\" \"b.sff\"", "Faxes"), DIALOGSTEP::Press(IDOK, "Faxes")},
+                              30000, GetCurrentThreadId());
+        char **list = nullptr;
+        int count = -1;
+        const char *result = AskFilenameDlg(nullptr, "Faxes", folder.Path().c_str(), 1, &list, &count, nullptr);
+        ASSERT_TRUE(watcher.Pressed());
+        ASSERT_NE(result, nullptr);
+        EXPECT_TRUE(SamePath(result, folder.Path())) << result; // the first text: the folder
+        ASSERT_EQ(count, 2);
+        ASSERT_NE(list, nullptr);
+        std::vector<std::string> paths(list, list + count);
+        EXPECT_EQ(list[2], nullptr);
+        std::sort(paths.begin(), paths.end());
+        EXPECT_TRUE(SamePath(paths[0], folder.File("a.sff"))) << paths[0];
+        EXPECT_TRUE(SamePath(paths[1], folder.File("b.sff"))) << paths[1];
+        FILEDIALOG::FreeList(list);
+    }
+    {
+        // One full path typed: a list of that one path.
+        const std::string typed = folder.File("a.sff");
+        DIALOGWATCHER watcher({DIALOGSTEP::SetText(kFileName, typed.c_str(), "Faxes"), DIALOGSTEP::Press(IDOK, "Faxes")},
+                              30000, GetCurrentThreadId());
+        char **list = nullptr;
+        int count = -1;
+        const char *result = AskFilenameDlg(nullptr, "Faxes", nullptr, 1, &list, &count, nullptr);
+        ASSERT_TRUE(watcher.Pressed());
+        ASSERT_NE(result, nullptr);
+        ASSERT_EQ(count, 1);
+        EXPECT_TRUE(SamePath(list[0], typed)) << list[0];
+        EXPECT_EQ(list[1], nullptr);
+        FILEDIALOG::FreeList(list);
+    }
+}
+
+TEST(FILEDIALOG, CancelReturnsNullAndLogsErrorZero)
+{
+    LOGCAPTURE log;
+    DIALOGWATCHER watcher({DIALOGSTEP::Press(IDCANCEL, "Cancel me")}, 30000, GetCurrentThreadId());
+    char **list = reinterpret_cast<char **>(1);
+    int count = 5;
+    EXPECT_EQ(AskFilenameDlg(nullptr, "Cancel me", "C:\\nowhere\\name.txt", 1, &list, &count, "Text|*.txt"), nullptr);
+    EXPECT_TRUE(watcher.Pressed());
+    EXPECT_EQ(list, nullptr);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(log.CountLines("AskFilenameDlg Cancel me / C:\\nowhere\\name.txt"), 1) << log.Text();
+    EXPECT_EQ(log.CountLines("AskFilenameDlg returns err 0"), 1) << log.Text();
+}
+
+TEST(FILEDIALOG, FolderBrowserOnStartFolder)
+{
+    TEMPFOLDER folder;
+    STRING chosen("unchanged");
+    {
+        // The browser expands its tree to the start folder after it appears.
+        DIALOGWATCHER watcher({DIALOGSTEP::Press(IDOK).After(1500)}, 30000, GetCurrentThreadId());
+        AskFolderDlg(chosen, nullptr, "Choose the data folder", (folder.Path() + "\\").c_str());
+        EXPECT_TRUE(watcher.Pressed());
+    }
+    EXPECT_TRUE(SamePath(chosen.GetBuffer(), folder.Path())) << chosen.GetBuffer();
+    {
+        DIALOGWATCHER watcher(IDCANCEL, 30000, GetCurrentThreadId());
+        AskFolderDlg(chosen, nullptr, "Choose the data folder", folder.Path().c_str());
+        EXPECT_TRUE(watcher.Pressed());
+    }
+    EXPECT_STREQ(chosen.GetBuffer(), "");
+}
+
+TEST(FILEDIALOG, RecordSizeByVersion)
+{
+    // The short record before Windows XP; in 32-bit programs the sizes are 76 and 88 bytes.
+    const bool bits32 = sizeof(void *) == 4;
+    EXPECT_EQ(FILEDIALOG::RecordSize(2), bits32 ? 76u : static_cast<DWORD>(OPENFILENAME_SIZE_VERSION_400A));
+    EXPECT_EQ(FILEDIALOG::RecordSize(3), bits32 ? 88u : static_cast<DWORD>(sizeof(OPENFILENAMEA)));
+    EXPECT_EQ(FILEDIALOG::RecordSize(9), FILEDIALOG::RecordSize(3));
+}
