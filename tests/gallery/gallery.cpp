@@ -3,20 +3,28 @@
 //     gallery.exe NAME RECTFILE DONEFILE
 // shows the window NAME ("window", "drawing", "controls", "popup", "toolbar-wide",
 // "toolbar-narrow"), writes its screen rectangle as "left top right
-// bottom" into RECTFILE once it is painted, and ends when DONEFILE exists (at most 60 s later).
+// bottom" into RECTFILE once it is painted, and ends when DONEFILE exists (at most 60 s later).  The
+// boxes and dialogs that run modally ("info-box", "remembered-box", "remembered-box-yesno",
+// "tip-of-day", "open-file") are shown on the English language library; a thread of the gallery
+// reports the dialog's rectangle and ends it once DONEFILE exists.
 #include <windows.h>
 
+#include "kestar/base/hash.h"
 #include "kestar/base/osysinfo.h"
 #include "kestar/base/osysresource.h"
+#include "kestar/base/winorvak.h"
 #include "kestar/windowing/button.h"
 #include "kestar/windowing/dialog.h"
 #include "kestar/windowing/drawcontext.h"
+#include "kestar/windowing/filedialog.h"
 #include "kestar/windowing/listbox.h"
 #include "kestar/windowing/memorybitmap.h"
 #include "kestar/windowing/newtoolbar.h"
 #include "kestar/windowing/ownerdraw.h"
+#include "kestar/windowing/remembermsgbox.h"
 #include "kestar/windowing/semitooltip.h"
 #include "kestar/windowing/statusbar.h"
+#include "kestar/windowing/tipofday.h"
 #include "kestar/windowing/updown.h"
 #include "kestar/windowing/window.h"
 #include "kestar/windowing/windraw.h"
@@ -231,6 +239,127 @@ bool FileExists(const char *path)
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+// The rectangle of a window into the file the script waits for.
+void ReportRect(HWND window, const char *rectFile)
+{
+    RECT rect = WINDOW(window).GetRect();
+    if (FILE *f = std::fopen(rectFile, "w")) {
+        std::fprintf(f, "%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+        std::fclose(f);
+    }
+}
+
+// For the modal boxes: finds the dialog the main thread puts up, reports it once painted and
+// ends it with its button once the script is done.
+struct MODALREPORT {
+    DWORD thread;
+    const char *rectFile;
+    const char *doneFile;
+    int button;
+};
+
+BOOL CALLBACK FindThreadDialog(HWND window, LPARAM param)
+{
+    HWND *found = reinterpret_cast<HWND *>(param);
+    char cls[32];
+    if (IsWindowVisible(window) && GetClassNameA(window, cls, sizeof cls) && std::strcmp(cls, "#32770") == 0) {
+        *found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+DWORD WINAPI ReportModal(void *param)
+{
+    const MODALREPORT *report = static_cast<const MODALREPORT *>(param);
+    HWND dialog = nullptr;
+    for (int i = 0; i < 600 && dialog == nullptr; ++i) {
+        EnumThreadWindows(report->thread, FindThreadDialog, reinterpret_cast<LPARAM>(&dialog));
+        if (dialog == nullptr)
+            Sleep(100);
+    }
+    if (dialog == nullptr)
+        return 1;
+    Sleep(1000); // painted, and the file dialog has filled its list
+    ReportRect(dialog, report->rectFile);
+    DWORD deadline = GetTickCount() + 60000;
+    while (!FileExists(report->doneFile) && GetTickCount() < deadline)
+        Sleep(50);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(report->button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, report->button)));
+    return 0;
+}
+
+const char kSampleTips[] =
+    "[TIP]\r\ntitle=Faxes from every program\r\n"
+    "Print a document on the fax printer and the send-fax dialog opens with its pages.\r\n"
+    "\r\n"
+    "The fax goes out through the phone server; the list of calls shows when it was sent.\r\n"
+    "[TIP]\r\nYou can choose how often these tips are shown in the list below.\r\n";
+
+// Shows one of the modal boxes on the main thread; 0 when the name is one of them.
+int ShowModal(const char *name, const char *rectFile, const char *doneFile)
+{
+    struct ENTRY {
+        const char *name;
+        int button;
+    } entries[] = {{"info-box", IDOK}, {"remembered-box", IDOK}, {"remembered-box-yesno", IDNO},
+                   {"tip-of-day", IDCANCEL}, {"open-file", IDCANCEL}};
+    int button = -1;
+    for (const ENTRY &e : entries)
+        if (std::strcmp(name, e.name) == 0)
+            button = e.button;
+    if (button < 0)
+        return 3;
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, sizeof program);
+    char *slash = std::strrchr(program, '\\');
+    if (slash)
+        std::strcpy(slash + 1, "parlomatixenglish.dll");
+    HMODULE english = LoadLibraryA(program);
+    if (english == nullptr)
+        return 4;
+    OSYS::SetLanguageModule(english);
+    INITCOMMONCONTROLSEX init = {sizeof init, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&init);
+
+    static MODALREPORT report;
+    report = {GetCurrentThreadId(), rectFile, doneFile, button};
+    HANDLE thread = CreateThread(nullptr, 0, ReportModal, &report, 0, nullptr);
+    HASH settings;
+    const char *text = "The phone server has received a fax for you.\n"
+                       "It is shown in the list of calls and messages, where you can open, print or forward it.\n\n"
+                       "Tip:&nbsp;double-click the entry &rarr; the fax viewer opens.";
+    if (std::strcmp(name, "info-box") == 0) {
+        WINORVAK::InfoMsgBox(nullptr, nullptr, text);
+    } else if (std::strcmp(name, "remembered-box") == 0) {
+        WINORVAK::InfoOnceMsgBox(nullptr, nullptr, text, settings, "DontShowAgainGallery");
+    } else if (std::strcmp(name, "remembered-box-yesno") == 0) {
+        WINORVAK::RememberMsgBox(MB_ICONQUESTION | MB_YESNO, nullptr, nullptr,
+                                 "The number is dialled with touch tones through the phone server.\n"
+                                 "Do you want to dial it now?", settings, "DontShowAgainGallery");
+    } else if (std::strcmp(name, "tip-of-day") == 0) {
+        char tips[MAX_PATH];
+        GetTempPathA(sizeof tips, tips);
+        std::strcat(tips, "gallerytips.txt");
+        if (FILE *f = std::fopen(tips, "wb")) {
+            std::fputs(kSampleTips, f);
+            std::fclose(f);
+        }
+        WINDOW owner(WS_OVERLAPPEDWINDOW, "Parlomatix", 0, 0, 200, 100, nullptr, 0, 0);
+        ShowTipOfDay(owner.hWnd, tips, "ParlomatixGallery", 1);
+        DeleteFileA(tips);
+    } else {
+        AskOpenFilenameDlg(nullptr, "Open fax", "C:\\windows\\",
+                           "Faxes|*.sff\nTIFF images|*.tif;*.tiff\nPictures|*.bmp");
+    }
+    WaitForSingleObject(thread, 70000);
+    CloseHandle(thread);
+    OSYS::SetLanguageModule(nullptr);
+    FreeLibrary(english);
+    return 0;
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -265,7 +394,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         InitCommonControlsEx(&init);
         window.reset(new TOOLBARSHEET(std::strcmp(name, "toolbar-wide") == 0 ? 760 : 300));
     } else {
-        return 3;
+        return ShowModal(name, __argv[2], __argv[3]);
     }
     if (!window->IsValid())
         return 4;
