@@ -49,8 +49,16 @@ int ClientMain(int count, char **arguments, void *runtime)
     if (other && !FileExists("main.cpp")) {
         ShowOtherInstance(other);
     } else {
+        // The help file lies beside the program, whatever the current folder; without one the
+        // program runs without help instead of reporting a missing topic list at every start.
         HELPFILE *help = HELPFILE::GetHelpFile();
-        help->SetFilename(OSYS::GetStringFromResource(IDS_HELPFILE), true);
+        STRING helpFile = ORVAKAPP::GetProgramFolder();
+        helpFile += "\\";
+        helpFile += OSYS::GetStringFromResource(IDS_HELPFILE);
+        if (FileExists(helpFile))
+            help->SetFilename(helpFile, true);
+        else
+            LOGIT::Printf("main: no help file %s\n", static_cast<const char *>(helpFile));
         help->AddMapping(2091, 2085);
         help->AddMapping(2044, 2035);
 

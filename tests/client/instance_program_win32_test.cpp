@@ -1,6 +1,6 @@
 // parlomatix.exe itself under Wine and Xvfb: a second start only brings the first window to the
 // front and ends with 0; from a folder with "main.cpp" a second instance runs.  Both end when
-// their window is closed, with exit code 0, and the log names the own port.
+// their window is closed, with exit code 0, the log names the own port, and no assertion fails.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -104,4 +104,6 @@ TEST(CLIENTINSTANCE, SecondStartShowsTheFirstUnlessMainCppIsThere)
     const std::string log = ReadWholeFile(firstLog);
     EXPECT_NE(log.find("APP::APP listening on port "), std::string::npos);
     EXPECT_NE(log.find("main::~main"), std::string::npos);
+    // An ordinary start and end report nothing (no help file beside the program is no fault).
+    EXPECT_FALSE(FileExistsForTest(first.File("assert.log"))) << ReadWholeFile(first.File("assert.log"));
 }
