@@ -92,6 +92,15 @@ STRING StripTrailingDot(const char *text)
     return result;
 }
 
+STRING StripFolderBackslash(const char *folder)
+{
+    STRING result(folder ? folder : "");
+    const STRING_SIZE_T n = result.Length();
+    if (n > 0 && result[n - 1] == '\\' && !(n == 3 && result[1] == ':'))
+        result.Truncate(n - 1);
+    return result;
+}
+
 STRINGARRAY ParseMultiSelection(const char *buffer, size_t size)
 {
     STRINGARRAY texts;

@@ -38,6 +38,9 @@ bool SplitStartPath(const char *path, bool pathIsFolder, size_t bufferSize, STRI
 
 // text without one trailing ".".
 STRING StripTrailingDot(const char *text);
+// A chosen folder without its trailing backslash; a drive's root ("C:\") keeps it, since "C:"
+// alone names the drive's current folder.
+STRING StripFolderBackslash(const char *folder);
 
 // The full paths of a multiple selection's buffer of size bytes: a folder followed by names
 // (each "folder\name"), or one full path alone; every path without a trailing ".".  A buffer

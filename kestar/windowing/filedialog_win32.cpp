@@ -123,13 +123,8 @@ void AskFolderDlg(STRING &result, HWND parent, const char *title, const char *st
     LPITEMIDLIST item = SHBrowseForFolderA(&info);
     if (item) {
         char path[MAX_PATH] = "";
-        if (SHGetPathFromIDListA(item, path)) {
-            result = path;
-            // A drive's root keeps its backslash: "C:" alone would name the drive's current folder.
-            const STRING_SIZE_T n = result.Length();
-            if (n > 0 && result[n - 1] == '\\' && !(n == 3 && result[1] == ':'))
-                result.Truncate(n - 1);
-        }
+        if (SHGetPathFromIDListA(item, path))
+            result = FILEDIALOG::StripFolderBackslash(path);
         CoTaskMemFree(item);
     }
     if (SUCCEEDED(com))

@@ -168,4 +168,8 @@ TEST(FILEDIALOG, ListOfPathsEndsWithNull)
     EXPECT_STREQ(FILEDIALOG::StripTrailingDot("name.").GetBuffer(), "name");
     EXPECT_STREQ(FILEDIALOG::StripTrailingDot("name..").GetBuffer(), "name.");
     EXPECT_STREQ(FILEDIALOG::StripTrailingDot(nullptr).GetBuffer(), "");
+    EXPECT_STREQ(FILEDIALOG::StripFolderBackslash("C:\\Data\\").GetBuffer(), "C:\\Data");
+    EXPECT_STREQ(FILEDIALOG::StripFolderBackslash("C:\\Data").GetBuffer(), "C:\\Data");
+    EXPECT_STREQ(FILEDIALOG::StripFolderBackslash("C:\\").GetBuffer(), "C:\\"); // a root keeps it
+    EXPECT_STREQ(FILEDIALOG::StripFolderBackslash("\\\\server\\share\\").GetBuffer(), "\\\\server\\share");
 }

@@ -3,6 +3,8 @@
 // and the folder browser opened on a start folder.
 #include "kestar/windowing/filedialog.h"
 
+#include "kestar/base/orvakapp.h"
+
 #include "tests/support/dialog_watcher_support.h"
 #include "tests/support/logcapture_support.h"
 #include "tests/support/tempfolder_support.h"
@@ -28,6 +30,58 @@ void Touch(const std::string &path)
     FILE *f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fclose(f);
+}
+
+// Reads the entries of the file-type list (cmb1) of the first file dialog of a thread.
+struct TYPELIST {
+    DWORD thread;
+    std::vector<std::string> entries;
+};
+
+BOOL CALLBACK FindFileDialog(HWND window, LPARAM param)
+{
+    HWND *found = reinterpret_cast<HWND *>(param);
+    if (IsWindowVisible(window) && GetDlgItem(window, cmb1)) {
+        *found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+DWORD WINAPI ReadTypeList(void *param)
+{
+    TYPELIST *list = static_cast<TYPELIST *>(param);
+    for (int i = 0; i < 300; ++i) {
+        HWND dialog = nullptr;
+        EnumThreadWindows(list->thread, FindFileDialog, reinterpret_cast<LPARAM>(&dialog));
+        HWND combo = dialog ? GetDlgItem(dialog, cmb1) : nullptr;
+        LRESULT n = combo ? SendMessageA(combo, CB_GETCOUNT, 0, 0) : 0;
+        if (n > 0) {
+            for (LRESULT k = 0; k < n; ++k) {
+                char text[256] = "";
+                SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(k), reinterpret_cast<LPARAM>(text));
+                list->entries.push_back(text);
+            }
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            return 0;
+        }
+        Sleep(100);
+    }
+    return 1;
+}
+
+// The file types a dialog shows for filetypes in a language.
+std::vector<std::string> ShownTypes(const char *filetypes, int locale)
+{
+    const int before = ORVAKAPP::GetLocale();
+    ORVAKAPP::SetLocale(locale);
+    TYPELIST list = {GetCurrentThreadId(), {}};
+    HANDLE reader = CreateThread(nullptr, 0, ReadTypeList, &list, 0, nullptr);
+    EXPECT_EQ(AskOpenFilenameDlg(nullptr, "Types", nullptr, filetypes), nullptr);
+    WaitForSingleObject(reader, 30000);
+    CloseHandle(reader);
+    ORVAKAPP::SetLocale(before);
+    return list.entries;
 }
 
 bool SamePath(const std::string &a, const std::string &b)
@@ -132,6 +186,15 @@ TEST(FILEDIALOG, FolderBrowserOnStartFolder)
         EXPECT_TRUE(watcher.Pressed());
     }
     EXPECT_STREQ(chosen.GetBuffer(), "");
+}
+
+TEST(FILEDIALOG, FileTypesByLanguage)
+{
+    typedef std::vector<std::string> LIST;
+    EXPECT_EQ(ShownTypes(nullptr, ORVAKAPP::LANG_ID_ENGLISH), LIST{"All Files (*.*)"});
+    EXPECT_EQ(ShownTypes(nullptr, ORVAKAPP::LANG_ID_GERMAN), LIST{"Alle Dateien (*.*)"});
+    EXPECT_EQ(ShownTypes(".sff\nFaxes|*.sff\nTIFF|*.tif;*.tiff", ORVAKAPP::LANG_ID_GERMAN),
+              (LIST{"Faxes (*.sff)", "TIFF (*.tif;*.tiff)", "Alle Dateien (*.*)"}));
 }
 
 TEST(FILEDIALOG, RecordSizeByVersion)

@@ -223,4 +223,15 @@ TEST(WINORVAK, RememberedBoxWithoutStateKeyAndInfoOnce)
         // Ticked: the next call shows nothing.
         WINORVAK::InfoOnceMsgBox(windows.child, nullptr, "Once", settings, "DontShowAgainDtmfCallback");
     }
+    {
+        // Unknown button and icon kinds: the assertion "FALSE", the template's buttons, still an answer.
+        HASH settings;
+        LOGCAPTURE log;
+        DIALOGWATCHER watcher({DIALOGSTEP::Press(IDOK).After(300)}, 30000, GetCurrentThreadId());
+        EXPECT_EQ(WINORVAK::RememberMsgBox(0x52, nullptr, "T", "Odd kinds", settings, "Odd"), 1);
+        EXPECT_TRUE(watcher.Pressed());
+        std::vector<std::string> failures = log.Conditions();
+        EXPECT_GE(std::count(failures.begin(), failures.end(), std::string("FALSE")), 1);
+        EXPECT_STREQ(settings["Odd"].GetBuffer(), "0");
+    }
 }
