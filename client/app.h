@@ -76,7 +76,7 @@ public:
     CRITSECT SettingsLock;
     WORKDIR WorkDir;            // the work-folder decision
     STATUSBAR *StatusBar;       // owned
-    COMMINTERFACE *Comm;        // owned
+    std::atomic<COMMINTERFACE *> Comm; // owned; null before construction and from Cleanup on
     TASKBARICON *TrayIcon;      // owned
     int TrayIconId;             // 2093 while not logged on
     STRING TrayTooltip;

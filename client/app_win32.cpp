@@ -65,12 +65,13 @@ APP::APP(int startMinimized)
     StatusBar = new STATUSBAR(hWnd, kStatusBarId);
     StatusBar->Resize();
 
-    Comm = new COMMINTERFACE(this, "6666", gOwnPort);
+    COMMINTERFACE *comm = new COMMINTERFACE(this, "6666", gOwnPort);
+    Comm = comm;
     // Asked for the system's choice (tests): the port that the listeners got is the own port.
     if (gOwnPort == "0")
-        gOwnPort = Comm->GetOurPort();
+        gOwnPort = comm->GetOurPort();
     LOGIT::Printf("APP::APP listening on port %s\n", Text(gOwnPort));
-    Comm->MakeNetworkAndDevice();
+    comm->MakeNetworkAndDevice();
 
     TrayTooltip = OSYS::GetStringFromResource(IDS_TRAYTIP);
     TrayIcon = new TASKBARICON(hWnd, TrayIconId, TrayTooltip);
@@ -96,9 +97,9 @@ void APP::Cleanup()
     if (CleaningUp.exchange(1))
         return;
     LOGIT::Printf("APP::Cleanup\n");
-    // The link first: no remote call may reach the object while its parts go.
-    delete Comm;
-    Comm = nullptr;
+    // The link first: no remote call may reach the object while its parts go.  Calls that start
+    // meanwhile find no link and fail; the running ones end before the link goes.
+    delete Comm.exchange(nullptr);
     delete TrayIcon;
     TrayIcon = nullptr;
     delete StatusBar;
@@ -195,9 +196,11 @@ int APP::DispatchFunction(const char *peer, const char *command, HASH &params, S
         break;
     case DISPATCHROUTE::NOPEER:
         break;
-    case DISPATCHROUTE::SEND:
-        ok = Comm ? Comm->CallRemoteFunction(address, command, out, result, sync, waitMs) : 0;
+    case DISPATCHROUTE::SEND: {
+        COMMINTERFACE *comm = Comm;
+        ok = comm ? comm->CallRemoteFunction(address, command, out, result, sync, waitMs) : 0;
         break;
+    }
     }
     LOGIT::Printf("APP::DispatchFunction done ok=%d, result=%s\n", ok, Text(result.Left(80)));
     return ok;
@@ -263,7 +266,8 @@ int APP::HandleBroadcast(int number, const STRING &sender, const STRING &payload
 int APP::DispatchBroadcast(const char *line)
 {
     LOGIT::Printf("APP::DispatchBroadcast %s\n", line ? line : "<NULL>");
-    return Comm ? Comm->BroadcastString(line, "*") : 0;
+    COMMINTERFACE *comm = Comm;
+    return comm ? comm->BroadcastString(line, "*") : 0;
 }
 
 void APP::ReportCommError(const char *text, const char *category1, const char *category2)

@@ -128,7 +128,7 @@ protected:
     void SetServer(const std::string &server)
     {
         App->SetSetting("NetworkPrimaryServer", server.c_str());
-        App->Comm->MakeNetworkAndDevice();
+        App->Comm.load()->MakeNetworkAndDevice();
     }
 
     TEMPFOLDER Work;
@@ -200,7 +200,7 @@ TEST_F(CLIENTAPPTEST, PeersThatNeverReachTheNetwork)
     EXPECT_EQ(App->DispatchFunction("{SERVER}", "GETCALLERS", none, result, 1, -1), 0);
     EXPECT_EQ(S(result), "");
     EXPECT_EQ(S(App->DispatchFunctionResult("{SERVER}", "GETCALLERS", none, 1, -1)), "");
-    EXPECT_EQ(App->Comm->CallRemoteFunction("", "GETCALLERS", none, result, 1, -1), 0);
+    EXPECT_EQ(App->Comm.load()->CallRemoteFunction("", "GETCALLERS", none, result, 1, -1), 0);
     EXPECT_EQ(S(result), "No hostname given");
 
     // All clients at once: only a server does that.
@@ -253,14 +253,14 @@ TEST_F(CLIENTAPPTEST, WaitCursorForGetCallersNotForLocks)
     HASH none, lock;
     lock["Action"] = "LOCK_CALLERS_RW";
     STRING result;
-    const int before = App->Comm->WaitCursorsShown;
+    const int before = App->Comm.load()->WaitCursorsShown;
     ASSERT_EQ(App->DispatchFunction("{SERVER}", "ACTIONLOCK", lock, result, 1, -1), 1);
     ASSERT_EQ(App->DispatchFunction("{SERVER}", "ACTIONUNLOCK", lock, result, 1, -1), 1);
-    EXPECT_EQ(App->Comm->WaitCursorsShown, before);
+    EXPECT_EQ(App->Comm.load()->WaitCursorsShown, before);
     ASSERT_EQ(App->DispatchFunction("{SERVER}", "GETCALLERS", none, result, 1, -1), 1);
-    EXPECT_EQ(App->Comm->WaitCursorsShown, before + 1);
+    EXPECT_EQ(App->Comm.load()->WaitCursorsShown, before + 1);
     ASSERT_EQ(App->DispatchFunction("{SERVER}", "ITEMSEEN", none, result, 0, -1), 1); // asynchronous
-    EXPECT_EQ(App->Comm->WaitCursorsShown, before + 1);
+    EXPECT_EQ(App->Comm.load()->WaitCursorsShown, before + 1);
 }
 
 TEST_F(CLIENTAPPTEST, CommErrorIsAQuietAssertion)
@@ -274,7 +274,7 @@ TEST_F(CLIENTAPPTEST, CommErrorIsAQuietAssertion)
 
 TEST_F(CLIENTAPPTEST, BroadcastsBothWays)
 {
-    if (!App->Comm->CanReceiveBroadcasts())
+    if (!App->Comm.load()->CanReceiveBroadcasts())
         GTEST_SKIP() << "the mailslots are not available here";
     // Out: one record in the prefix reaches the stand-in, blanks of a parameter restored there.
     ASSERT_EQ(App->DispatchBroadcast(BROADCASTLINE::Make("HELLO", "a b", "c")), 1);
