@@ -73,6 +73,8 @@ public:
     // The owner procedure of every toolbar.
     static LRESULT CALLBACK OwnerWinProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Slot 0: adds WM_PRINTCLIENT (the bar drawn into another DC).
+    LRESULT WinProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnPaint() override;
     LRESULT OnSized() override;
     LRESULT OnMouse(UINT message, int x, int y, int keys) override;

@@ -443,6 +443,17 @@ LRESULT NEWTOOLBAR::OnSized()
 
 // ---- painting --------------------------------------------------------------------------------
 
+LRESULT NEWTOOLBAR::WinProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PRINTCLIENT) {
+        RECT client = GetClientRect();
+        if (wParam && client.right > 0 && client.bottom > 0)
+            Paint(reinterpret_cast<HDC>(wParam), client);
+        return 0;
+    }
+    return WINDOW::WinProc(message, wParam, lParam);
+}
+
 LRESULT NEWTOOLBAR::OnPaint()
 {
     PAINTSTRUCT paint;

@@ -1,6 +1,7 @@
 // The toolbar under Wine: clicks post commands, drop-down parts notify the owner once per 250 ms,
 // check buttons, the stored symbol size and the commands that change it, texts and tooltips from
 // the menu, subclassing the owner, and owner-drawn menu items.
+#include "kestar/windowing/memorybitmap.h"
 #include "kestar/windowing/newtoolbar.h"
 
 #include "kestar/base/osysinfo.h"
@@ -439,9 +440,12 @@ TEST_F(NEWTOOLBARTEST, PaintsEnabledDisabledCheckedAndHot)
     const BUTTON *print = bar->GetButton(IDM_TEST_PRINT);
     SendMessageA(bar->hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(print->X + 3, print->Y + 3));
     EXPECT_TRUE(bar->GetButton(IDM_TEST_PRINT)->State & STATE_HOT);
-    UpdateWindow(bar->hWnd);
-    // The disabled button's image is grey; the enabled one of the same icon has colour.
-    HDC dc = GetDC(bar->hWnd);
+    // The disabled button's image is grey; the enabled one of the same icon has colour.  The bar
+    // is drawn into a bitmap of its own: the screen may show other tests' windows.
+    RECT client = bar->GetClientRect();
+    MEMORYBITMAP picture(bar->hWnd, client.right, client.bottom);
+    HDC dc = picture.GetDC();
+    SendMessageA(bar->hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     auto coloured = [&](const BUTTON *b) {
         int n = 0;
         for (int y = b->Y; y < b->Y + 16; ++y)
@@ -454,7 +458,6 @@ TEST_F(NEWTOOLBARTEST, PaintsEnabledDisabledCheckedAndHot)
     };
     EXPECT_GT(coloured(bar->GetButton(IDM_TEST_OPEN)), 0);
     EXPECT_EQ(0, coloured(bar->GetButton(IDM_TEST_SEND)));
-    ReleaseDC(bar->hWnd, dc);
     // Leaving the bar clears hot.
     SendMessageA(bar->hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(-5, -5));
     EXPECT_FALSE(bar->GetButton(IDM_TEST_PRINT)->State & STATE_HOT);

@@ -1,6 +1,7 @@
 // The notification pop-up under Wine: clicks on entries and beside them reach the owner, the
 // click table holds 32 entries at most, transparency, placement, the tick timer and a pop-up
 // without a text.
+#include "kestar/windowing/memorybitmap.h"
 #include "kestar/windowing/semitooltip.h"
 #include "kestar/windowing/semitooltipinlay.h"
 
@@ -299,16 +300,19 @@ TEST(SEMITOOLTIP, AnEntryUnderTheMouseGetsAnInnerFrame)
     RECT r = {};
     ASSERT_TRUE(inlay->GetClickRect(0, &r, nullptr));
     int y = (r.top + r.bottom) / 2;
-    HDC dc = GetDC(inlay->hWnd);
-    COLORREF before = GetPixel(dc, r.left + 1, y);
+    // Drawn into a bitmap of its own: the screen may show other tests' windows.
+    RECT client = inlay->GetClientRect();
+    MEMORYBITMAP picture(inlay->hWnd, client.right, client.bottom);
+    auto pixel = [&]() {
+        SendMessageA(inlay->hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.GetDC()), PRF_CLIENT);
+        return GetPixel(picture.GetDC(), r.left + 1, y);
+    };
+    COLORREF before = pixel();
     SendMessageA(inlay->hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(r.left + 3, y));
-    UpdateWindow(inlay->hWnd);
-    COLORREF hover = GetPixel(dc, r.left + 1, y);
+    COLORREF hover = pixel();
     // Off the entry again: the frame goes.
     SendMessageA(inlay->hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
-    UpdateWindow(inlay->hWnd);
-    COLORREF after = GetPixel(dc, r.left + 1, y);
-    ReleaseDC(inlay->hWnd, dc);
+    COLORREF after = pixel();
     EXPECT_NE(before, hover);
     EXPECT_EQ(0x00000000u, hover); // the text colour
     EXPECT_EQ(before, after);
