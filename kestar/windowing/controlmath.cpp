@@ -59,4 +59,13 @@ bool UpDownNeeds32Bit(int lo, int hi)
     return !fits(lo) || !fits(hi);
 }
 
+int SplitterX(int x, int minimumLeft, int maximum)
+{
+    if ((x < maximum ? x : maximum) < minimumLeft)
+        return minimumLeft;
+    if (x >= maximum)
+        return maximum;
+    return x;
+}
+
 } // namespace CONTROLMATH

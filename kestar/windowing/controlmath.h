@@ -1,6 +1,7 @@
 // CONTROLMATH: the arithmetic of the control wrappers that needs no window: the notification-area
-// tooltip text, the right edges of status-bar parts and the up-down control's digits and range
-// message.  Portable, so that the native build tests it under the sanitizers.
+// tooltip text, the right edges of status-bar parts, the up-down control's digits and range
+// message and the splitter bar's limits.  Portable, so that the native build tests it under the
+// sanitizers.
 #ifndef KESTAR_WINDOWING_CONTROLMATH_H
 #define KESTAR_WINDOWING_CONTROLMATH_H
 
@@ -29,6 +30,12 @@ int StatusBarEdges(const int *widths, int count, int clientWidth, int *edges);
 int UpDownCharacters(int lo, int hi);
 // Whether the range needs the 32-bit range message: a bound outside -0x7FFF..0x7FFF.
 bool UpDownNeeds32Bit(int lo, int hi);
+
+// The splitter bar's left edge x held to its limits: maximum is the parent's client width less
+// the space kept free on the right.  A value whose minimum with maximum lies below minimumLeft
+// becomes minimumLeft (so minimumLeft wins when the limits collide); otherwise a value at or
+// above maximum becomes maximum.
+int SplitterX(int x, int minimumLeft, int maximum);
 
 } // namespace CONTROLMATH
 

@@ -68,3 +68,23 @@ TEST(CONTROLMATH, UpDownCharactersAndRangeMessage)
         EXPECT_EQ(c.wide, CONTROLMATH::UpDownNeeds32Bit(c.lo, c.hi)) << c.lo << ".." << c.hi;
     }
 }
+
+TEST(SPLITTERCLAMP, BarStaysBetweenItsLimits)
+{
+    struct CASE {
+        int x, minimumLeft, maximum, expected;
+    } cases[] = {
+        {100, 32, 400, 100},
+        {10, 32, 400, 32},   // dragged too far left
+        {-50, 32, 400, 32},
+        {32, 32, 400, 32},
+        {400, 32, 400, 400}, // at the maximum
+        {900, 32, 400, 400}, // beyond the parent less the space on the right
+        {20, 32, 20, 32},    // a parent narrower than the minimum: the minimum wins
+        {900, 32, 20, 32},
+        {0, 0, 0, 0},
+    };
+    for (const CASE &c : cases)
+        EXPECT_EQ(c.expected, CONTROLMATH::SplitterX(c.x, c.minimumLeft, c.maximum))
+            << c.x << " in " << c.minimumLeft << ".." << c.maximum;
+}
