@@ -2,6 +2,8 @@
 // routing into the WINDOW slots and the private modal loop (see dialog.h).
 #include "kestar/windowing/dialog.h"
 
+#include <commctrl.h>
+
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -173,9 +175,13 @@ LRESULT DIALOG::DlgProc(UINT message, WPARAM wParam, LPARAM lParam)
         return WINDOW::WinProc(message, wParam, lParam);
     case WM_NOTIFY: {
         // The dialog manager answers a notification with DWLP_MSGRESULT, not with this result:
-        // without it a dialog could not refuse e.g. a tab change.
+        // without it a dialog could not refuse e.g. an up-down step.  The dispatcher's 1 for a
+        // tab change that is about to happen only says it was handled: written as the answer, it
+        // would refuse every click on a dialog's tabs.
         LRESULT result = WINDOW::WinProc(message, wParam, lParam);
-        SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, result);
+        const NMHDR *header = reinterpret_cast<const NMHDR *>(lParam);
+        if (header == nullptr || header->code != static_cast<UINT>(TCN_SELCHANGING))
+            SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, result);
         return result;
     }
     case WM_INITDIALOG:

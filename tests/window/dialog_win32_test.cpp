@@ -65,7 +65,15 @@ public:
         return 1;
     }
     void OnEndModal(int code) override { EndSeen = code; }
+    LRESULT OnNotify(int code, CONTROL *control, LPARAM data) override
+    {
+        (void)code;
+        (void)control;
+        (void)data;
+        return NotifyAnswer;
+    }
 
+    LRESULT NotifyAnswer = 0;
     bool Constructed = false;
     bool CreatedAfterConstructor = false;
     int Creates = 0;
@@ -365,12 +373,18 @@ TEST_F(DIALOGTEST, AZeroSlotAnswerIsLeftToTheDialogManager)
 
 TEST_F(DIALOGTEST, NotificationAnswersReachTheSender)
 {
-    // The dispatcher refuses a tab change with 1; in a dialog that answer must reach the tab.
+    // A slot's answer reaches the sender: an up-down control is refused its step with 1.
     TESTDIALOG dialog;
+    dialog.NotifyAnswer = 1;
+    CONTROL updown(dialog.hWnd, 481, UPDOWN_CLASSA, WS_VISIBLE, 0, 40, 20, 20, "", 0);
+    ASSERT_TRUE(updown.IsValid());
+    NMUPDOWN step = {{updown.hWnd, 481, static_cast<UINT>(UDN_DELTAPOS)}, 5, 1};
+    EXPECT_EQ(1, SendMessageA(dialog.hWnd, WM_NOTIFY, 481, reinterpret_cast<LPARAM>(&step)));
+    // The dispatcher's 1 for a coming tab change only means handled: a dialog's tabs still change.
     CONTROL tab(dialog.hWnd, 480, WC_TABCONTROLA, WS_VISIBLE, 0, 0, 100, 30, "", 0);
     ASSERT_TRUE(tab.IsValid());
     NMHDR header = {tab.hWnd, 480, static_cast<UINT>(TCN_SELCHANGING)};
-    EXPECT_EQ(1, SendMessageA(dialog.hWnd, WM_NOTIFY, 480, reinterpret_cast<LPARAM>(&header)));
-    header.code = static_cast<UINT>(TCN_SELCHANGE);
     EXPECT_EQ(0, SendMessageA(dialog.hWnd, WM_NOTIFY, 480, reinterpret_cast<LPARAM>(&header)));
+    header.code = static_cast<UINT>(TCN_SELCHANGE);
+    EXPECT_EQ(1, SendMessageA(dialog.hWnd, WM_NOTIFY, 480, reinterpret_cast<LPARAM>(&header)));
 }
