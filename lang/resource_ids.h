@@ -33,6 +33,9 @@
 
 /* The product icon, the class icon of last resort of every window. */
 #define IDI_PRODUCT 1
+/* The check marks of check-list lines (16, 24 and 32 pixels). */
+#define IDI_CHECKED 10901
+#define IDI_UNCHECKED 10902
 
 /* The main window's accelerator table and the commands it sends. */
 #define IDA_MAIN 2000

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws the program's icons into .ico files (32-bit images with alpha, several sizes each).
 
-    make_icons.py          writes lang/parlomatix.ico, the client's tray icons client/tray*.ico
-                           and tests/window/testicon.ico
+    make_icons.py          writes lang/parlomatix.ico, the client's tray icons client/tray*.ico,
+                           the check marks lang/checked.ico and lang/unchecked.ico, and
+                           tests/window/testicon.ico
 
 The drawings are plain shapes computed here with 4x4 supersampling, so the icons are ours and
 need no drawing program.  Run it again after changing a shape; the .ico files are committed."""
@@ -59,6 +60,38 @@ def greyed_pixel(u, v):
     g = int(0.3 * p[0] + 0.59 * p[1] + 0.11 * p[2])
     g = 90 + g * 130 // 255
     return (g, g, g, p[3])
+
+
+def box_pixel(u, v):
+    """The check box of a check list line: a white square with a dark grey frame."""
+    if not (0.12 <= u <= 0.88 and 0.12 <= v <= 0.88):
+        return None
+    if u < 0.2 or u > 0.8 or v < 0.2 or v > 0.8:
+        return (70, 70, 80, 255)
+    return (252, 252, 252, 255)
+
+
+def segment_distance(u, v, a, b):
+    """Distance of the point from the segment a-b."""
+    (ax, ay), (bx, by) = a, b
+    dx, dy = bx - ax, by - ay
+    t = max(0.0, min(1.0, ((u - ax) * dx + (v - ay) * dy) / (dx * dx + dy * dy)))
+    px, py = ax + t * dx, ay + t * dy
+    return ((u - px) ** 2 + (v - py) ** 2) ** 0.5
+
+
+def unchecked_pixel(u, v):
+    """An empty check box."""
+    return box_pixel(u, v)
+
+
+def checked_pixel(u, v):
+    """The check box with a green tick drawn over it."""
+    tick = min(segment_distance(u, v, (0.28, 0.52), (0.44, 0.70)),
+               segment_distance(u, v, (0.44, 0.70), (0.76, 0.30)))
+    if tick <= 0.075:
+        return (20, 150, 40, 255)
+    return box_pixel(u, v)
 
 
 def test_pixel(u, v):
@@ -118,6 +151,8 @@ def main():
         (os.path.join(TOP, 'client', 'traymissedcall.ico'), badged((220, 40, 40, 255)), (16, 24, 32)),
         (os.path.join(TOP, 'client', 'traynewmessage.ico'), badged((40, 170, 60, 255)), (16, 24, 32)),
         (os.path.join(TOP, 'client', 'traynotloggedon.ico'), greyed_pixel, (16, 24, 32)),
+        (os.path.join(TOP, 'lang', 'checked.ico'), checked_pixel, (16, 24, 32)),
+        (os.path.join(TOP, 'lang', 'unchecked.ico'), unchecked_pixel, (16, 24, 32)),
         (os.path.join(TOP, 'tests', 'window', 'testicon.ico'), test_pixel, (16, 32)),
     ]
     for path, pixel, sizes in targets:
