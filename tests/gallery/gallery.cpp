@@ -1,8 +1,8 @@
 // The gallery: shows one window of the class library on sample data so that tools/gallery.sh can
 // take its picture.
 //     gallery.exe NAME RECTFILE DONEFILE
-// shows the window NAME ("window", "drawing", "controls", "popup", "toolbar-wide",
-// "toolbar-narrow"), writes its screen rectangle as "left top right
+// shows the window NAME ("window", "drawing", "controls", "lists", "popup",
+// "toolbar-wide", "toolbar-narrow"), writes its screen rectangle as "left top right
 // bottom" into RECTFILE once it is painted, and ends when DONEFILE exists (at most 60 s later).  The
 // boxes and dialogs that run modally ("info-box", "remembered-box", "remembered-box-yesno",
 // "tip-of-day", "open-file") are shown on the English language library; a thread of the gallery
@@ -14,17 +14,22 @@
 #include "kestar/base/osysresource.h"
 #include "kestar/base/winorvak.h"
 #include "kestar/windowing/button.h"
+#include "kestar/windowing/checklist.h"
 #include "kestar/windowing/dialog.h"
 #include "kestar/windowing/drawcontext.h"
 #include "kestar/windowing/filedialog.h"
 #include "kestar/windowing/listbox.h"
+#include "kestar/windowing/listview.h"
 #include "kestar/windowing/memorybitmap.h"
 #include "kestar/windowing/newtoolbar.h"
 #include "kestar/windowing/ownerdraw.h"
 #include "kestar/windowing/remembermsgbox.h"
 #include "kestar/windowing/semitooltip.h"
+#include "kestar/windowing/splitter.h"
 #include "kestar/windowing/statusbar.h"
+#include "kestar/windowing/tabcontrol.h"
 #include "kestar/windowing/tipofday.h"
+#include "kestar/windowing/treeview.h"
 #include "kestar/windowing/updown.h"
 #include "kestar/windowing/window.h"
 #include "kestar/windowing/windraw.h"
@@ -40,6 +45,7 @@ namespace {
 
 const int kMenu = 100;
 const int kControls = 200;
+const int kLists = 300;
 
 // The drawing sheet: frames of every mode, gradients with and without GradientFill, lines and
 // fills with alpha, and the program's font texts, painted through a memory bitmap.
@@ -234,6 +240,68 @@ private:
     std::unique_ptr<NEWTOOLBAR> Small, Large;
 };
 
+// The lists sheet: a tree of three levels and a list view with images and a sort arrow, a
+// splitter between them, and below a tab control of two pages, the first a check list.
+class LISTSSHEET : public DIALOG {
+public:
+    LISTSSHEET() : DIALOG(kLists, nullptr, GetModuleHandleA(nullptr))
+    {
+        RECT client = GetClientRect();
+        RECT tabRect = CONTROL(hWnd, 310).GetRect();
+        int top = 10, bottom = tabRect.top - 10, split = 230;
+        Tree.reset(new TREEVIEW(WS_VISIBLE | WS_BORDER, 10, top, split - 10, bottom - top, hWnd, 320));
+        const int icons[] = {1, 2};
+        Tree->SetImages(16, 16, icons, 2, true, true);
+        Tree->InsertRootItem(1, 0, "Office 030 555 100");
+        Tree->InsertChildItem(11, 1, 1, "Answering machine");
+        Tree->InsertChildItem(111, 11, 1, "Greeting: weekdays");
+        Tree->InsertChildItem(112, 11, 1, "Greeting: holidays");
+        Tree->InsertChildItem(12, 1, 1, "Fax");
+        Tree->InsertRootItem(2, 0, "Home 030 555 200");
+        Tree->InsertChildItem(21, 2, 1, "Call forwarding");
+        Tree->InsertChildItem(211, 21, 1, "To the mobile");
+        Tree->SelectItem(111);
+        SendMessageA(Tree->hWnd, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(Tree->FindItem(11)));
+        SendMessageA(Tree->hWnd, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(Tree->FindItem(2)));
+        SendMessageA(Tree->hWnd, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(Tree->FindItem(21)));
+
+        List.reset(new LISTVIEW(WS_VISIBLE, split + 5, top, client.right - 10 - split - 5, bottom - top, hWnd, 330,
+                                WS_EX_CLIENTEDGE));
+        List->SetImages(16, 16, icons, 2, true, GetModuleHandleA(nullptr));
+        List->SetFullRowSelect(true);
+        List->InsertColumnText(0, "Caller", 110);
+        List->InsertColumnText(1, "Number", 100);
+        List->InsertColumnText(2, "Kind", 70, LVCFMT_RIGHT);
+        List->InsertRecordText(1, 0, "Weber\t030 555 123\tFax");
+        List->InsertRecordText(2, 1, "smith\t040 555 987\tVoice");
+        List->InsertRecordText(3, 0, "Becker\t089 555 456\tSMS");
+        List->InsertRecordText(4, 1, "Smith\t030 555 001\tVoice");
+        List->InsertRecordText(5, 0, "Klein\t0221 555 77\tFax");
+        List->SortByColumn(0, 0, LISTVIEW::DefaultCompare, nullptr);
+        List->SelectRecord(3, 4);
+
+        Bar.reset(new SPLITTER(Tree->hWnd, List->hWnd, *this));
+        Bar->SetMargins(top, client.bottom - bottom);
+        Bar->MoveToX(split);
+        Bar->OnParentSize();
+
+        Tab.reset(new TABCONTROL(hWnd, 310));
+        Checks.reset(new CHECKLIST(hWnd, 340, 311));
+        Checks->SetChecked(0, true);
+        Checks->SetChecked(3, true);
+        Tab->AddPage("Options", Checks->hWnd);
+        Tab->AddPage("Sound", GetDlgItem(hWnd, 312));
+        Tab->PageChanged(0);
+    }
+
+private:
+    std::unique_ptr<TREEVIEW> Tree;
+    std::unique_ptr<LISTVIEW> List;
+    std::unique_ptr<SPLITTER> Bar;
+    std::unique_ptr<TABCONTROL> Tab;
+    std::unique_ptr<CHECKLIST> Checks;
+};
+
 bool FileExists(const char *path)
 {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
@@ -393,6 +461,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         INITCOMMONCONTROLSEX init = {sizeof init, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&init);
         window.reset(new TOOLBARSHEET(std::strcmp(name, "toolbar-wide") == 0 ? 760 : 300));
+    } else if (std::strcmp(name, "lists") == 0) {
+        INITCOMMONCONTROLSEX init = {sizeof init, ICC_WIN95_CLASSES | ICC_TAB_CLASSES};
+        InitCommonControlsEx(&init);
+        window.reset(new LISTSSHEET());
     } else {
         return ShowModal(name, __argv[2], __argv[3]);
     }
