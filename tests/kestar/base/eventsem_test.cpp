@@ -18,6 +18,11 @@ TEST(EVENTSEM, StaysSetUntilReset)
     EXPECT_TRUE(ev.Wait(-1));
     ev.Reset();
     EXPECT_FALSE(ev.Wait(0));
+    EXPECT_FALSE(ev.Wait(20)); // a wait that blocks sees the reset too
+    ev.Set();
+    EXPECT_TRUE(ev.Wait(20));
+    ev.Reset();
+    EXPECT_FALSE(ev.Wait(20));
 
     EVENTSEM initiallySet(true);
     EXPECT_TRUE(initiallySet.Wait(0));
