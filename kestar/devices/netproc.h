@@ -136,8 +136,13 @@ private:
     };
 
     // Starts a listener in the first free slot (its index in *slot): 1 started, 0 no free slot,
-    // -1 stopping, failed, or (onlyBelow > 0) already onlyBelow listeners waiting.
-    int StartInFreeSlot(int onlyBelow, int *slot);
+    // -1 stopping, failed, or (onlyBelow > 0) already onlyBelow listeners waiting.  *accepting
+    // (may be null) gets the number of other listeners that waited in their accept just then.
+    int StartInFreeSlot(int onlyBelow, int *slot, int *accepting = nullptr);
+    // StartRpcThread for a listener that has just taken a connection: when another listener
+    // already waits in its accept, the new one is started and not waited for.
+    int StartReplacement();
+    int StartListener(bool waitAlways);
     static unsigned ProcedureListener(void *parm);
     static unsigned OverflowGuard(void *self);
     int AcceptOnSlot(int idx, TCPIPIO *device);

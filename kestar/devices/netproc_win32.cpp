@@ -2,8 +2,10 @@
 //
 // Listeners wait in accepts that time out every second, so that a listener whose accept began
 // just after Shutdown dropped the devices still notices the stop.  A listener that takes a
-// connection starts its replacement and serves its request as soon as the replacement signals
-// that it waits in its accept: no guessed pause, and the table lock is never held while waiting.
+// connection starts its replacement.  When another listener already waits in its accept, it
+// serves its request at once while the replacement starts (a thread start takes milliseconds
+// under Wine); otherwise it serves as soon as the replacement signals that it waits in its
+// accept.  No guessed pause, and the table lock is never held while waiting.
 // When every slot is busy and no listener waits, an overflow guard accepts and closes further
 // connections (logged), so that callers hear "no" at once instead of waiting in the backlog; the
 // first slot that frees starts a listener again.
@@ -168,12 +170,19 @@ void NETPROC::Shutdown()
     LOGIT::Printf("NETPROC::~NETPROC done\n");
 }
 
-int NETPROC::StartInFreeSlot(int onlyBelow, int *slotOut)
+int NETPROC::StartInFreeSlot(int onlyBelow, int *slotOut, int *accepting)
 {
     Lock.Obtain(-1);
     if (Stopping || (onlyBelow > 0 && NumListening() >= onlyBelow)) {
         Lock.Release();
         return -1;
+    }
+    if (accepting) {
+        *accepting = 0;
+        for (const PROCSLOT &slot : Slots) {
+            if (slot.hThreadProc && !slot.Serving && slot.Device && slot.Device->IsAccepting())
+                ++*accepting;
+        }
     }
     for (int i = 0; i < MAXSLOTS; ++i) {
         PROCSLOT &slot = Slots[i];
@@ -202,12 +211,27 @@ int NETPROC::StartInFreeSlot(int onlyBelow, int *slotOut)
 
 int NETPROC::StartRpcThread()
 {
+    return StartListener(true);
+}
+
+int NETPROC::StartReplacement()
+{
+    return StartListener(false);
+}
+
+int NETPROC::StartListener(bool waitAlways)
+{
     int attempts = SlotAttempts.load();
     for (int attempt = 0; attempt < attempts; ++attempt) {
         int slot = -1;
-        int started = StartInFreeSlot(0, &slot);
+        int accepting = 0;
+        int started = StartInFreeSlot(0, &slot, &accepting);
         if (started < 0)
             return 0;
+        if (started > 0 && !waitAlways && accepting > 0) {
+            // Somebody takes the next connection meanwhile; the new listener joins it soon.
+            return 1;
+        }
         if (started > 0) {
             // The slot's event may already belong to a later listener of the same slot when this
             // one came and went quickly; that one signals as well, so the wait stays short.
@@ -401,7 +425,7 @@ int NETPROC::DoProcedure(int idx)
         Lock.Release();
         // Another listener waits before this request is served.
         if (!Stopping)
-            StartRpcThread();
+            StartReplacement();
         device->GetProperty(callerId, "CALLERID");
         std::unique_ptr<char[]> chunk(new (std::nothrow) char[kChunk]);
         const int timeout = Timeout.load();

@@ -157,6 +157,8 @@ public:
     // limit.  A write that times out drops the call and fails with error 4096 ("No response.").
     void SetWriteTimeout(int ms) { WriteTimeout = ms; }
     int GetWriteTimeout() const { return WriteTimeout; }
+    // Whether an AcceptCall holds its listening socket and waits for a connection (any thread).
+    bool IsAccepting() const { return InSocket.load() != TCPSOCKET_NONE; }
     // An event (borrowed, may be null) that AcceptCall sets once it holds its listening socket and
     // waits for connections, so that another thread knows a listener is in place.
     void SetAcceptingSignal(EVENTSEM *event) { AcceptingSignal = event; }
