@@ -4,6 +4,7 @@
 #include "kestar/base/logit.h"
 #include "kestar/base/osysthread.h"
 
+#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -18,19 +19,50 @@ bool IsEndByte(const char *endBytes, char c)
     return false;
 }
 
+// A few freed blocks of the size every device uses are kept for the next buffer: a connection
+// makes a device (and so a buffer) per call, and a fresh 1 MiB block costs the system a mapping
+// and page faults each time.
+const int kKeptSize = 0x100000;
+std::atomic<char *> gKept[4];
+
+char *TakeBlock(int size)
+{
+    if (size == kKeptSize) {
+        for (std::atomic<char *> &slot : gKept) {
+            if (char *block = slot.exchange(nullptr))
+                return block;
+        }
+    }
+    return new (std::nothrow) char[static_cast<size_t>(size)];
+}
+
+void GiveBlock(char *block, int size)
+{
+    if (!block)
+        return;
+    if (size == kKeptSize) {
+        for (std::atomic<char *> &slot : gKept) {
+            char *empty = nullptr;
+            if (slot.compare_exchange_strong(empty, block))
+                return;
+        }
+    }
+    delete[] block;
+}
+
 } // namespace
 
 RINGBUFFER::RINGBUFFER(int size)
     : dataAvailable(false), waiters(0), data(nullptr), writeCount(0), readCount(0), size(size > 0 ? size : 0)
 {
     if (this->size > 0)
-        data = new (std::nothrow) char[static_cast<size_t>(this->size)];
+        data = TakeBlock(this->size);
     ORVAK_ASSERT(this->data);
 }
 
 RINGBUFFER::~RINGBUFFER()
 {
-    delete[] data;
+    GiveBlock(data, size);
     data = nullptr;
 }
 
