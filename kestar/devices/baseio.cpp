@@ -144,7 +144,9 @@ int64_t BASEIO::GetTimeMs(int reset)
 
 int BASEIO::IsAlive()
 {
-    return (NumAvail() != 0 || DevIsConnected()) ? 1 : 0;
+    // A connected device is alive whatever it holds: asking it for its byte count first would
+    // cost a device call on every pass of a read.
+    return (DevIsConnected() || NumAvail() != 0) ? 1 : 0;
 }
 
 void BASEIO::SetParams(int param1, int param2)

@@ -95,6 +95,14 @@ bool IsNumericHost(const char *host)
     return host && (InetPtonA(AF_INET, host, buffer) == 1 || InetPtonA(AF_INET6, host, buffer) == 1);
 }
 
+// The computer name is fixed while the program runs (a new one takes effect at the next start),
+// and asking for it costs registry reads: devices come and go with every call.
+STRING ComputerName()
+{
+    static const STRING name = OSYS::GetComputerName();
+    return name;
+}
+
 STRING SockaddrToText(const sockaddr *address)
 {
     if (address->sa_family == AF_INET)
@@ -231,7 +239,7 @@ TCPIPIO::TCPIPIO(const char *ownId, const char *callType, const char *parm, int 
     SetOurId(ownId);
     WinsockOk = TCP::InitWinsock();
     if (WinsockOk)
-        OwnHostName = OSYS::GetComputerName();
+        OwnHostName = ComputerName();
     semAcceptDone.Set();
     ConstructorDone.Set();
 }
@@ -759,41 +767,48 @@ int TCPIPIO::DevRead(void *buffer, int *count, int timeout)
     TCPSOCKET s = Socket.load();
     if (s == TCPSOCKET_NONE)
         return 0;
-    int wantRead = 1;
-    STRING error;
-    int rc = Select(s, &wantRead, nullptr, 0, timeout, &error);
-    if (rc == 0)
-        return 0;
-    // The error is set after DropCall, which clears LastError: the reason must stay readable.
-    if (rc < 0) {
-        LOGIT::Printf("TCPIPIO::DevRead select failed: %s\n", static_cast<const char *>(error));
-        if (static_cast<int>(Parm) == 0)
-            DropCall();
-        SetLastError(TCPIP_ERR_RECV, error);
-        return 0;
-    }
-    int avail = DevGetNumAvail();
-    if (avail > 0) {
-        int n = Recv(s, buffer, avail < room ? avail : room);
-        if (n > 0) {
-            *count = n;
-            DumpData("RCV", buffer, n);
-            TouchActivity();
-            return 1;
+    // The socket is non-blocking: take what is there, and wait in select only when nothing is.
+    // Protocol reads mostly find their bytes waiting, and each socket call is a round trip to the
+    // wine server under Wine.
+    int rc = 1;
+    int n = Recv(s, buffer, room);
+    if (n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) {
+        int wantRead = 1;
+        STRING error;
+        rc = Select(s, &wantRead, nullptr, 0, timeout, &error);
+        if (rc == 0)
+            return 0;
+        // The error is set after DropCall, which clears LastError: the reason must stay readable.
+        if (rc < 0) {
+            LOGIT::Printf("TCPIPIO::DevRead select failed: %s\n", static_cast<const char *>(error));
+            if (static_cast<int>(Parm) == 0)
+                DropCall();
+            SetLastError(TCPIP_ERR_RECV, error);
+            return 0;
         }
-        error = TCP::GetLastErrorString(-9999);
-        LOGIT::Printf("TCPIPIO::DevRead recv failed rc=%d: %s\n", n, static_cast<const char *>(error));
+        n = Recv(s, buffer, room);
+    }
+    if (n > 0) {
+        *count = n;
+        DumpData("RCV", buffer, n);
+        TouchActivity();
+        return 1;
+    }
+    int recvError = n == SOCKET_ERROR ? WSAGetLastError() : 0;
+    if (recvError == WSAEWOULDBLOCK)
+        return 0; // readable a moment ago, yet nothing there: nothing has arrived
+    if (n == 0 || recvError == WSAECONNRESET || recvError == WSAECONNABORTED || recvError == WSAENETRESET) {
+        // Readable with nothing to read: the peer has closed (or reset) the connection.
+        LOGIT::Printf("TCPIPIO::DevRead read disconnect rc=%d, lasterror= %d\n", rc, TCPIP_ERR_DISCONNECTED);
+        STRING text = GetLastErrorString();
         DropCall();
-        SetLastError(TCPIP_ERR_RECV, error);
+        SetLastError(TCPIP_ERR_DISCONNECTED, text);
         return 0;
     }
-    // A failed byte count (error 4101) leaves a socket that can no longer be read either.
-    int failure = avail == 0 ? TCPIP_ERR_DISCONNECTED : LastError.load();
-    error = GetLastErrorString();
-    if (avail == 0)
-        LOGIT::Printf("TCPIPIO::DevRead read disconnect rc=%d, lasterror= %d\n", rc, failure);
+    STRING error = TCP::GetLastErrorString(recvError);
+    LOGIT::Printf("TCPIPIO::DevRead recv failed rc=%d: %s\n", n, static_cast<const char *>(error));
     DropCall();
-    SetLastError(failure, error);
+    SetLastError(TCPIP_ERR_RECV, error);
     return 0;
 }
 
