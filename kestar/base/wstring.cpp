@@ -19,11 +19,6 @@ STRING_SIZE_T WideLength(const char16_t *wide)
     return n;
 }
 
-bool InWideSet(char16_t c, const char16_t *set)
-{
-    return TEXTRULES::InSet(c, set);
-}
-
 // ---- Character conversions ----------------------------------------------------------------------
 // All through the code-page tables, one character at a time.
 

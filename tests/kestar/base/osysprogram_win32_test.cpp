@@ -173,8 +173,9 @@ TEST(OSYSPROGRAM, TheStartedProgramSeesShowModeAndTitle)
         EXPECT_EQ(code, 0);
         auto values = Report(report);
         EXPECT_EQ(values["useshow"], c.useShow) << c.program << " " << c.flags;
-        if (c.show)
+        if (c.show) {
             EXPECT_EQ(values["show"], c.show) << c.program << " " << c.flags;
+        }
         EXPECT_EQ(values["title"], "plx probe");
     }
 }
