@@ -72,6 +72,8 @@ for ((round = 1; round <= rounds; round++)); do
   # (head ends the pipe early: sort's broken pipe must not end the run under pipefail.)
   { sed -nE 's/^.*Test +#[0-9]+: ([^ ]+) \.+.* ([0-9.]+) sec$/\2 \1/p' "$log" | sort -rn | head -10 |
     awk '{ printf "  %8.2f s  %s\n", $1, $2 }'; } || true
+  slow=$(sed -nE 's/^.*Test +#[0-9]+: ([^ ]+) \.+.* ([0-9.]+) sec$/\2/p' "$log" | awk '$1 > 60' | wc -l)
+  if ((slow > 0)); then echo "Tests above 60 s in this round: $slow"; fi
   retried=$(grep -cE 'Test +#[0-9]+: .*\*\*\*(Failed|Timeout|Not Run|Exception)' "$log" || true)
   if ((retried > 0)); then echo "Failed attempts in this round (retried or failed): $retried"; fi
   grep -m1 -iE 'X Error of failed request' "$log" >/dev/null && echo "X errors in this round: $(grep -ciE 'X Error of failed request' "$log")"
