@@ -186,6 +186,9 @@ private:
     std::atomic<int> WriteTimeout;        // ms without progress; -1 without limit
     std::atomic<EVENTSEM *> AcceptingSignal; // borrowed; set by AcceptCall once it waits
     std::atomic<bool> LastAcceptTimedOut; // written by the accepting thread
+    // DevGetNumAvail found nothing waiting: the next DevRead waits in select before its recv
+    // instead of trying a recv that would only fail.  A hint; a stale one costs one socket call.
+    std::atomic<bool> NothingWaiting;
     std::atomic<int64_t> LastActivity;    // calendar seconds of the last connect, accept, read or write
 };
 

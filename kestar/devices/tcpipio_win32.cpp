@@ -233,7 +233,7 @@ TCPIPIO::TCPIPIO(const char *ownId, const char *callType, const char *parm, int 
              deviceFlags | BASEIO_DEVICE_SIGNALS_DONE | BASEIO_DEVICE_SUPPORTS_READTIMEOUT),
       WinsockOk(0), ReverseLookup(1), Socket(TCPSOCKET_NONE), PeerText("<unknown>"), InSocket(TCPSOCKET_NONE),
       InSocketSerial(0), ParkedInSocket(TCPSOCKET_NONE), ParkedSerial(0), semAcceptDone(true), ResolvePeerNames(0),
-      ConnectTimeout(-1), AcceptTimeout(-1), WriteTimeout(-1), AcceptingSignal(nullptr), LastAcceptTimedOut(false),
+      ConnectTimeout(-1), AcceptTimeout(-1), WriteTimeout(-1), AcceptingSignal(nullptr), LastAcceptTimedOut(false), NothingWaiting(false),
       LastActivity(0)
 {
     SetOurId(ownId);
@@ -309,6 +309,7 @@ int TCPIPIO::DevGetNumAvail()
         SetLastError(TCPIP_ERR_IOCTL, TCP::GetLastErrorString(-9999));
         return -1;
     }
+    NothingWaiting = n == 0;
     return n > static_cast<u_long>(INT_MAX) ? INT_MAX : static_cast<int>(n);
 }
 
@@ -768,11 +769,16 @@ int TCPIPIO::DevRead(void *buffer, int *count, int timeout)
     if (s == TCPSOCKET_NONE)
         return 0;
     // The socket is non-blocking: take what is there, and wait in select only when nothing is.
-    // Protocol reads mostly find their bytes waiting, and each socket call is a round trip to the
-    // wine server under Wine.
+    // Each socket call is a round trip to the wine server under Wine, so a recv is not tried when
+    // the byte count asked just before found nothing.
     int rc = 1;
-    int n = Recv(s, buffer, room);
-    if (n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) {
+    int n = SOCKET_ERROR;
+    bool wait = NothingWaiting.exchange(false);
+    if (!wait) {
+        n = Recv(s, buffer, room);
+        wait = n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK;
+    }
+    if (wait) {
         int wantRead = 1;
         STRING error;
         rc = Select(s, &wantRead, nullptr, 0, timeout, &error);
