@@ -129,6 +129,8 @@ private:
         TCPIPIO *Device = nullptr;   // owned: the connection of the current request
         int Stop = 0;                // set by Shutdown: the thread leaves the slot alone
         int Serving = 0;             // a connection was accepted
+        int Parked = 0;              // the thread has served and waits in Wake to listen again
+        EVENTSEM Wake;               // set to send a parked thread back to listening (or to end)
         STRING StartTime;            // the four texts serve the overflow report
         STRING CallText;
         STRING ParamText;
@@ -144,9 +146,14 @@ private:
     int StartReplacement();
     int StartListener(bool waitAlways);
     static unsigned ProcedureListener(void *parm);
+    // After a request on slot idx: true when the thread is to listen on its slot again (at once,
+    // or after being parked and woken); false when it ends.
+    bool NextTurn(int idx);
     static unsigned OverflowGuard(void *self);
     int AcceptOnSlot(int idx, TCPIPIO *device);
     void StartOverflowGuard();
+    // Ends the overflow guard's waiting accept; the caller holds Lock.
+    void StopGuardAccepting();
     int ReplyFile(TCPIPIO &device, const STRING &path, STRING &reason);
     int ReceiveFile(TCPIPIO &device, const STRING &inner, STRING &result);
 

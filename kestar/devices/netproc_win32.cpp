@@ -6,6 +6,11 @@
 // serves its request at once while the replacement starts (a thread start takes milliseconds
 // under Wine); otherwise it serves as soon as the replacement signals that it waits in its
 // accept.  No guessed pause, and the table lock is never held while waiting.
+//
+// A thread that has served its request while two others listen does not end at once: up to
+// kMaxParked such threads wait in their slots, and the next listener to start is one of them
+// instead of a new thread.  A thread start costs milliseconds under Wine, and every request
+// needs a new listener.
 // When every slot is busy and no listener waits, an overflow guard accepts and closes further
 // connections (logged), so that callers hear "no" at once instead of waiting in the backlog; the
 // first slot that frees starts a listener again.
@@ -34,6 +39,8 @@ const int kGuardAcceptPollMs = 250;
 // Paces the replacement of listeners whose accept failed, so that a port that keeps failing
 // does not turn into a busy loop of threads.
 const int kFailedAcceptPauseMs = 100;
+// Threads that have served and wait to become listeners again.
+const int kMaxParked = 4;
 
 // Whether a peer text names its port: "host:port", "[v6]:port"; "[v6]" alone does not.
 bool PeerHasPort(const char *peer)
@@ -113,7 +120,7 @@ int NETPROC::NumListening()
     Lock.Obtain(-1);
     int n = 0;
     for (const PROCSLOT &slot : Slots) {
-        if (slot.hThreadProc && !slot.Serving)
+        if (slot.hThreadProc && !slot.Serving && !slot.Parked)
             ++n;
     }
     Lock.Release();
@@ -142,6 +149,10 @@ void NETPROC::Shutdown()
     for (PROCSLOT &slot : Slots) {
         if (slot.hThreadProc)
             slot.Stop = 1;
+        if (slot.Parked) {
+            slot.Parked = 0;
+            slot.Wake.Set();
+        }
         if (slot.Device)
             slot.Device->DropCall(); // ends a pending accept
         if (slot.hThreadProc) {
@@ -184,6 +195,23 @@ int NETPROC::StartInFreeSlot(int onlyBelow, int *slotOut, int *accepting)
                 ++*accepting;
         }
     }
+    // A parked thread first: it listens within microseconds, a new thread within milliseconds.
+    for (int i = 0; i < MAXSLOTS; ++i) {
+        PROCSLOT &slot = Slots[i];
+        if (!slot.hThreadProc || !slot.Parked)
+            continue;
+        slot.Listening.Reset();
+        slot.Parked = 0;
+        slot.Stop = 0;
+        slot.Serving = 0;
+        slot.Wake.Set();
+        StopGuardAccepting();
+        LOGIT::Printf("NETPROC::StartRpcThread new slot found with idx=%d, hThreadProc=%p\n", i, slot.hThreadProc);
+        Lock.Release();
+        if (slotOut)
+            *slotOut = i;
+        return 1;
+    }
     for (int i = 0; i < MAXSLOTS; ++i) {
         PROCSLOT &slot = Slots[i];
         if (slot.hThreadProc)
@@ -199,6 +227,7 @@ int NETPROC::StartInFreeSlot(int onlyBelow, int *slotOut, int *accepting)
         slot.hThreadProc = h;
         slot.Stop = 0;
         slot.Serving = 0;
+        StopGuardAccepting();
         LOGIT::Printf("NETPROC::StartRpcThread new slot found with idx=%d, hThreadProc=%p\n", i, h);
         Lock.Release();
         if (slotOut)
@@ -271,29 +300,70 @@ unsigned NETPROC::ProcedureListener(void *parm)
     int idx = block->parameter;
     delete block;
 
-    int rc = self->DoProcedure(idx);
+    int rc = 0;
+    do {
+        rc = self->DoProcedure(idx);
+    } while (self->NextTurn(idx));
+    return static_cast<unsigned>(rc);
+}
 
-    bool restart = false;
-    self->Lock.Obtain(-1);
-    PROCSLOT &slot = self->Slots[idx];
-    if (!slot.Stop && !self->Stopping) {
-        OSYS::CloseThreadHandle(slot.hThreadProc);
-        slot.hThreadProc = nullptr;
-        delete slot.Device;
-        slot.Device = nullptr;
-        slot.Serving = 0;
-        slot.StartTime = "";
-        slot.CallText = "";
-        slot.ParamText = "";
-        slot.CallerId = "";
-        restart = true;
+bool NETPROC::NextTurn(int idx)
+{
+    Lock.Obtain(-1);
+    PROCSLOT &slot = Slots[idx];
+    // Shutdown has taken the slot over: leave it alone.
+    if (slot.Stop || Stopping) {
+        Lock.Release();
+        return false;
     }
-    self->Lock.Release();
+    delete slot.Device;
+    slot.Device = nullptr;
+    slot.Serving = 0;
+    slot.StartTime = "";
+    slot.CallText = "";
+    slot.ParamText = "";
+    slot.CallerId = "";
     // A listener whose replacement found no slot left fewer than two listening: now there is
     // room.  Decided under the lock, so that slots freeing together start only what is missing.
-    if (restart && self->StartInFreeSlot(2, nullptr) > 0)
+    int listening = 0;
+    int parked = 0;
+    for (int i = 0; i < MAXSLOTS; ++i) {
+        const PROCSLOT &other = Slots[i];
+        if (i == idx || !other.hThreadProc)
+            continue;
+        if (other.Parked)
+            ++parked;
+        else if (!other.Serving)
+            ++listening;
+    }
+    if (listening < 2) {
+        StopGuardAccepting();
+        Lock.Release();
         LOGIT::Printf("NETPROC::ProcedureListener slot %d freed, listening again\n", idx);
-    return static_cast<unsigned>(rc);
+        return true;
+    }
+    if (parked >= kMaxParked) {
+        OSYS::CloseThreadHandle(slot.hThreadProc);
+        slot.hThreadProc = nullptr;
+        Lock.Release();
+        return false;
+    }
+    slot.Wake.Reset();
+    slot.Parked = 1;
+    Lock.Release();
+    slot.Wake.Wait(-1);
+    Lock.Obtain(-1);
+    bool listen = !slot.Stop && !Stopping;
+    Lock.Release();
+    return listen;
+}
+
+void NETPROC::StopGuardAccepting()
+{
+    // A listener is back: the guard must not take (and refuse) the next call.  Under the lock,
+    // like the guard's own look at the listeners before each accept.
+    if (GuardDevice)
+        GuardDevice->CancelAccept();
 }
 
 void NETPROC::StartOverflowGuard()
@@ -327,6 +397,7 @@ unsigned NETPROC::OverflowGuard(void *p)
             self->Lock.Release();
             break;
         }
+        device->ResumeAccept();
         self->Lock.Release();
         if (device->AcceptCall()) {
             STRING caller;

@@ -157,6 +157,10 @@ public:
     // limit.  A write that times out drops the call and fails with error 4096 ("No response.").
     void SetWriteTimeout(int ms) { WriteTimeout = ms; }
     int GetWriteTimeout() const { return WriteTimeout; }
+    // Ends a waiting AcceptCall from another thread, and every later one until ResumeAccept,
+    // without closing the shared listening socket for its other holders (unlike DropCall).
+    void CancelAccept();
+    void ResumeAccept() { AcceptCancelled = false; }
     // Whether an AcceptCall holds its listening socket and waits for a connection (any thread).
     bool IsAccepting() const { return InSocket.load() != TCPSOCKET_NONE; }
     // An event (borrowed, may be null) that AcceptCall sets once it holds its listening socket and
@@ -189,6 +193,7 @@ private:
     // DevGetNumAvail found nothing waiting: the next DevRead waits in select before its recv
     // instead of trying a recv that would only fail.  A hint; a stale one costs one socket call.
     std::atomic<bool> NothingWaiting;
+    std::atomic<bool> AcceptCancelled;    // set by CancelAccept, cleared by ResumeAccept
     std::atomic<int64_t> LastActivity;    // calendar seconds of the last connect, accept, read or write
 };
 

@@ -233,7 +233,7 @@ TCPIPIO::TCPIPIO(const char *ownId, const char *callType, const char *parm, int 
              deviceFlags | BASEIO_DEVICE_SIGNALS_DONE | BASEIO_DEVICE_SUPPORTS_READTIMEOUT),
       WinsockOk(0), ReverseLookup(1), Socket(TCPSOCKET_NONE), PeerText("<unknown>"), InSocket(TCPSOCKET_NONE),
       InSocketSerial(0), ParkedInSocket(TCPSOCKET_NONE), ParkedSerial(0), semAcceptDone(true), ResolvePeerNames(0),
-      ConnectTimeout(-1), AcceptTimeout(-1), WriteTimeout(-1), AcceptingSignal(nullptr), LastAcceptTimedOut(false), NothingWaiting(false),
+      ConnectTimeout(-1), AcceptTimeout(-1), WriteTimeout(-1), AcceptingSignal(nullptr), LastAcceptTimedOut(false), NothingWaiting(false), AcceptCancelled(false),
       LastActivity(0)
 {
     SetOurId(ownId);
@@ -660,7 +660,7 @@ int TCPIPIO::AcceptCall()
     int error = 0;
     for (;;) {
         TCPSOCKET current = InSocket.load();
-        if (current == TCPSOCKET_NONE) {
+        if (current == TCPSOCKET_NONE || AcceptCancelled.load()) {
             LOGIT::Printf("TCPIPIO::AcceptCall aborted due to InSocket==-1, looks like destructor or dropcall was called\n");
             error = WSAEINTR;
             break;
@@ -728,6 +728,14 @@ int TCPIPIO::AcceptCall()
     LOGIT::Printf("TCPIPIO::AcceptCall accepted call from %s\n", static_cast<const char *>(description));
     semAcceptDone.Set();
     return 1;
+}
+
+void TCPIPIO::CancelAccept()
+{
+    AcceptCancelled = true;
+    TCPSOCKET in = InSocket.exchange(TCPSOCKET_NONE);
+    if (in != TCPSOCKET_NONE)
+        FreeAcceptSocket(in, InSocketSerial.load(), 0);
 }
 
 int TCPIPIO::DropCall()

@@ -578,9 +578,12 @@ TEST(NETPROC, ARequestIsAnsweredWhileAnotherIsServedAndTwoListenersKeepWaiting)
         OSYS::Sleep(10);
     ASSERT_EQ(1, server.slowRunning.load());
     // The serving listener started its replacement before it served: still two wait, and the
-    // replacement already holds the socket (the serving one keeps its reference parked).
+    // replacement holds the socket once its thread runs (the serving one keeps its reference
+    // parked).  The other listener waited already, so the request did not wait for it.
     EXPECT_EQ(1, server.NumServing());
     EXPECT_EQ(2, server.NumListening());
+    for (int i = 0; i < 500 && TCPIPIO::AcceptSocketUseCount(port) < 4; ++i)
+        OSYS::Sleep(10);
     EXPECT_EQ(4, TCPIPIO::AcceptSocketUseCount(port));
 
     HASH params;
@@ -595,6 +598,29 @@ TEST(NETPROC, ARequestIsAnsweredWhileAnotherIsServedAndTwoListenersKeepWaiting)
     EXPECT_TRUE(OSYS::WaitThread(thread, 60000));
     EXPECT_EQ(1, slow.ok.load()) << Text(slow.result);
     EXPECT_EQ("<OK>", Text(slow.result));
+}
+
+TEST(NETPROC, ThreadsThatHaveServedListenAgainInsteadOfNewThreads)
+{
+    TESTPROC server;
+    CLIENT client;
+    LOGCAPTURE capture;
+    for (int i = 0; i < 20; ++i) {
+        HASH params;
+        params["Text"] = std::to_string(i).c_str();
+        STRING result;
+        ASSERT_EQ(1, Call(client, server.Peer(), "ECHO", params, result)) << i << ": " << Text(result);
+        EXPECT_EQ("<OK>\n" + std::to_string(i), Text(result));
+    }
+    for (int i = 0; i < 1000 && (server.NumServing() > 0 || server.NumListening() < 2); ++i)
+        OSYS::Sleep(10);
+    EXPECT_EQ(0, server.NumServing());
+    EXPECT_EQ(2, server.NumListening());
+    // Twenty requests, each with a replacement listener, yet only a few new threads: the ones
+    // that have served wait for their next turn.
+    EXPECT_EQ(20, capture.CountLines("NETPROC::StartRpcThread new slot found with idx="));
+    EXPECT_LE(capture.CountLines("OSYS::CreateThreadWithParm returned"), 4);
+    // The server's destructor ends the waiting threads as well (the test would hang otherwise).
 }
 
 // Restores the box-suppressing environment value of the test programs.
