@@ -65,6 +65,23 @@ public:
     // The settings, read and written under SettingsLock; a missing name reads as empty.
     STRING GetSetting(const char *name);
     void SetSetting(const char *name, const char *value);
+    // Calls number back the way "DoubleClickCallback" says, with "LocalOutsideLine" in front: 1
+    // asks Windows telephony to dial (called party: name), 2 shows the once-box hint and plays
+    // the tones, 3 starts "CallbackSpecialProgram" without waiting; any other value does nothing.
+    // 1 when the chosen way was carried out (telephony accepted the request, the tones could be
+    // started, the program was started), 0 otherwise.
+    int CallPhoneNumber(const char *number, const char *name);
+    // Plays the keys of text as DTMF tones on the default wave-out device, returning when they
+    // have played.  1 when the device could be started, 0 when not.
+    static int PlayDtmfNumber(const char *text);
+    // The digits of the first phone number in text; empty when it holds none.
+    static STRING ExtractPhoneNumber(const char *text);
+    // The telephony request of CallPhoneNumber (tapiRequestMakeCall's arguments and result, 0
+    // when accepted).  Tests put their own in its place.
+    typedef long (*MAKECALLFUNCTION)(const char *destination, const char *appName, const char *calledParty,
+                                     const char *comment);
+    static MAKECALLFUNCTION MakeCall;
+
     // The logged-on server's name (empty while not logged on), under ServerLock.
     STRING GetLoggedOnServer();
     void SetLoggedOnServer(const char *name, const char *port, const char *address);

@@ -3,18 +3,29 @@
 
 #include "client/app.h"
 
+#include <tapi.h>
+
+#include <vector>
+
 #include "client/clientglobals.h"
+#include "client/clienttiming.h"
 #include "client/comminterface.h"
 #include "client/dispatchroute.h"
 #include "client/smsdialogtable.h"
 #include "client/titletext.h"
 #include "common/broadcastline.h"
 #include "common/commandnames.h"
+#include "common/dtmftones.h"
+#include "common/phonenumber.h"
 #include "kestar/base/logit.h"
 #include "kestar/base/orvakapp.h"
 #include "kestar/base/osysinfo.h"
+#include "kestar/base/osysprogram.h"
 #include "kestar/base/osyspath.h"
 #include "kestar/base/osysresource.h"
+#include "kestar/media/sound.h"
+#include "kestar/media/soundblaster.h"
+#include "kestar/windowing/remembermsgbox.h"
 #include "kestar/windowing/statusbar.h"
 #include "kestar/windowing/taskbaricon.h"
 #include "lang/resource_ids.h"
@@ -37,7 +48,14 @@ const int kStatusBarId = 2004;
 const int kTrayIconNotLoggedOn = 2093;
 const int kClassIconId = 2000;
 
+long WindowsMakeCall(const char *destination, const char *appName, const char *calledParty, const char *comment)
+{
+    return tapiRequestMakeCallA(destination, appName, calledParty, comment);
+}
+
 } // namespace
+
+APP::MAKECALLFUNCTION APP::MakeCall = WindowsMakeCall;
 
 APP::APP(int startMinimized)
     : WINDOW(WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, OSYS::GetStringFromResource(IDS_APPTITLE),
@@ -276,4 +294,74 @@ void APP::ReportCommError(const char *text, const char *category1, const char *c
     (void)category1;
     (void)category2;
     LOGIT::Assert(0, "FALSE", "..\\common\\misccommon", 895, text, 1);
+}
+
+int APP::CallPhoneNumber(const char *number, const char *name)
+{
+    STRING full = GetSetting("LocalOutsideLine");
+    full += number ? number : "";
+    const int mode = static_cast<int>(GetSetting("DoubleClickCallback"));
+    const STRING title = OSYS::GetStringFromResource(IDS_APPTITLE);
+
+    if (mode == 1) {
+        LOGIT::Printf("APP::CallPhoneNumber TAPI Make call to %s\n", Text(full));
+        const long result = MakeCall(full, title, name ? name : "", "");
+        if (result != 0)
+            LOGIT::Printf("APP::CallPhoneNumber tapiRequestMakeCall failed: %ld\n", result);
+        return result == 0 ? 1 : 0;
+    }
+    if (mode == 2) {
+        LOGIT::Printf("APP::CallPhoneNumber DTMF Melody call to %s\n", Text(full));
+        // The box is modal: it works on a copy of its state key so that no other thread waits
+        // for the settings lock meanwhile; the state goes back afterwards.
+        const char *const stateKey = "DontShowAgainDtmfCallback";
+        HASH state;
+        {
+            CRITSECTHOLD hold(SettingsLock);
+            STRING *value = nullptr;
+            if (Settings.Exists(stateKey, &value) && value)
+                state[stateKey] = *value;
+        }
+        WINORVAK::InfoOnceMsgBox(nullptr, title, OSYS::GetStringFromResource(IDS_DTMF_HINT), state, stateKey);
+        if (state.Exists(stateKey))
+            SetSetting(stateKey, state[stateKey]);
+        Sleep(static_cast<DWORD>(CLIENTTIMING::Get(CLIENTTIMING::DTMFHINT)));
+        return PlayDtmfNumber(full);
+    }
+    const STRING program = GetSetting("CallbackSpecialProgram");
+    if (mode == 3 && program.NotEmpty()) {
+        LOGIT::Printf("APP::CallPhoneNumber external program call to %s\n", Text(full));
+        STRING line(program);
+        STRING parameters(full);
+        if (line.Find("$number") || line.Find("$nummer")) {
+            line.Replace("$number", full);
+            line.Replace("$nummer", full);
+            parameters = "";
+        }
+        return OSYS::StartProgram(line, parameters, nullptr, title, 0, nullptr, nullptr) ? 1 : 0;
+    }
+    return 0;
+}
+
+int APP::PlayDtmfNumber(const char *text)
+{
+    const std::vector<int16_t> samples = DTMFTONES::Make(text);
+    SoundBlaster device;
+    if (!device.PlayStart(DTMFTONES::kSampleRate, nullptr, nullptr, SoundBlaster::kDefaultDevice)) {
+        LOGIT::Printf("APP::PlayDtmfNumber no wave output at %d Hz\n", DTMFTONES::kSampleRate);
+        return 0;
+    }
+    SOUND *sound = SOUND::Create("SOUND WAV16:8000");
+    if (sound) {
+        sound->Data.Append(samples.data(), static_cast<STRING_SIZE_T>(samples.size() * sizeof(int16_t)));
+        device.PlayData(*sound, 0, true);
+        delete sound;
+    }
+    device.PlayStop();
+    return 1;
+}
+
+STRING APP::ExtractPhoneNumber(const char *text)
+{
+    return PHONENUMBER::Extract(text);
 }

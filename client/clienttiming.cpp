@@ -13,8 +13,8 @@ struct ENTRY {
     const char *name;
     int defaultMs;
 };
-const ENTRY kWaits[CLIENTTIMING::COUNT] = {{"RPC", 40000}, {"CONNECT", 60000}, {"EOT", 500}};
-std::atomic<int> gWaits[CLIENTTIMING::COUNT] = {{40000}, {60000}, {500}};
+const ENTRY kWaits[CLIENTTIMING::COUNT] = {{"RPC", 40000}, {"CONNECT", 60000}, {"EOT", 500}, {"DTMFHINT", 500}};
+std::atomic<int> gWaits[CLIENTTIMING::COUNT] = {{40000}, {60000}, {500}, {500}};
 
 } // namespace
 

@@ -16,6 +16,7 @@ public:
                   // result wait a caller leaves to the default (-1): 40000
         CONNECT,  // "CONNECT": a remote call's connect: 60000
         EOT,      // "EOT": the closing byte of a remote call: 500
+        DTMFHINT, // "DTMFHINT": between the hint before DTMF tones and the tones: 500
         COUNT
     };
 

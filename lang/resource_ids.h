@@ -10,6 +10,7 @@
 #define IDS_TRAYTIP 2901     /* the tray icon's first tooltip */
 #define IDS_TITLE_ARCHIVE 2920 /* added to the title while the archive is shown */
 #define IDS_TITLE_NOSERVER 2972 /* stands for the server in the title while none is known */
+#define IDS_DTMF_HINT 3004    /* before a number is played as tones: hold the handset to the loudspeaker */
 #define IDS_WORKDIR_MOVE 10120     /* asks whether the data move to the new work folder */
 #define IDS_WORKDIR_NEXTSTART 10121 /* the new work folder takes effect at the next start */
 #define IDS_WORKDIR_CHOOSE 10122   /* title of the folder chooser of the work-folder dialog */
