@@ -22,6 +22,21 @@
 #define IDC_TEST_MULTILIST 425
 #define IDC_TEST_OWNERCOMBO 426
 #define IDC_TEST_UPDOWN 430
+#define IDD_TEST_DATA 403     /* every kind of data-dialog item */
+#define IDC_DATA_CHECK1 440
+#define IDC_DATA_CHECK2 441
+#define IDC_DATA_RADIO1 442
+#define IDC_DATA_RADIO2 443
+#define IDC_DATA_RADIO3 444
+#define IDC_DATA_SPIN 445
+#define IDC_DATA_ENTRY 446
+#define IDC_DATA_TARGET1 447
+#define IDC_DATA_TARGET2 448
+#define IDC_DATA_LIST 449
+#define IDC_DATA_DROPLIST 450
+#define IDC_DATA_COMBO 451
+#define IDC_DATA_DATETIME 452
+#define IDC_DATA_PUSH 453
 #define IDM_TEST_CONTEXT 310  /* a context menu: its items at the top level */
 #define IDM_TEST_ALPHA 311
 #define IDM_TEST_BETA 312     /* grayed */
