@@ -14,10 +14,14 @@
 
 #include <atomic>
 
+#include "common/callers.h"
+#include "common/clients.h"
+#include "common/targets.h"
 #include "kestar/base/critsect.h"
 #include "kestar/base/hash.h"
 #include "kestar/base/hashlist.h"
 #include "kestar/base/string.h"
+#include "kestar/base/stringarray.h"
 #include "kestar/base/workdir.h"
 #include "kestar/windowing/window.h"
 
@@ -62,6 +66,40 @@ public:
     // A failed remote call, reported once as a quiet assertion failure with text.
     void ReportCommError(const char *text, const char *category1, const char *category2);
 
+    // The index of list's record whose number best matches number or canonical (FindBestMatchNumber),
+    // or -1; keyPosition as there.  The caller holds list's lock.
+    int FindBestMatchNumberIdx(HASHLIST &list, const char *number, const char *canonical, STRING *keyPosition);
+
+    // Changes to call items on the server, sent without waiting: itemId is one handle or several
+    // joined by "|".
+    void ItemDelete(const char *itemId);
+    void ItemArchive(const char *itemId, const char *state);
+    void ItemComment(const char *itemId, const char *comment);
+    void ItemSeen(const char *itemId, int seen);
+    // Takes one of the server's edit locks ("LOCK_TARGETS_RW", ...): 1 when taken; else 0, and
+    // holder (may be null) = who holds it when the server said so, otherwise unchanged.
+    int LockServerAction(const char *action, STRING *holder);
+    // Frees the lock: 1 only when the server answered "<OK>".
+    int UnlockServerAction(const char *action);
+    // Fetches the message file msgFile (relative to the server's folders: it begins with ".") of
+    // item.  The local path of the copy, which the caller owns and deletes, or empty after an
+    // error box (none while PoweredDown).
+    STRING PeerMsgFile(HASH &item, const char *msgFile);
+    // Replaces ActiveClients by the server's list of the clients logged on.
+    void GetServerActiveClients();
+    // Fills out with copies of the local phone book (local), the server's (server) and the MAPI
+    // address books (mapi, when the client options allow it), in that order; with key, only the
+    // records with a value for it.  Every record is prepared as a caller.
+    void GetFilteredCallers(CALLERS &out, const char *key, int local, int server, int mapi);
+    // The last record id received from peer ("0" when none yet), and its change; under SettingsLock.
+    STRING PeerLastId(const char *peer);
+    void SetPeerLastId(const char *peer, const char *id);
+    // Fills out with "file|name" for every record of Callers (callers) and then Targets (targets)
+    // whose "Sound" cannot be loaded as a sound.
+    void GetBrokenSounds(STRINGARRAY &out, int callers, int targets);
+    // One error box per non-empty "file|name" entry of files.
+    void AlertBrokenFiles(STRINGARRAY &files);
+
     // The settings, read and written under SettingsLock; a missing name reads as empty.
     STRING GetSetting(const char *name);
     void SetSetting(const char *name, const char *value);
@@ -97,7 +135,12 @@ public:
     TASKBARICON *TrayIcon;      // owned
     int TrayIconId;             // 2093 while not logged on
     STRING TrayTooltip;
-    HASHLIST ActiveClients;     // "Name", "PeerId", "Port", "PassiveMode"; its own lock
+    CLIENTS ActiveClients;      // "Name", "PeerId", "Port", "PassiveMode"; its own lock
+    CALLERS Callers;            // the phone book; its own lock
+    TARGETS Targets;            // the own numbers; its own lock
+    CLIENTS Clients;            // the server's users; its own lock
+    HASH Rights;                // the user's rights from the logon ("Perm..." keys)
+    std::atomic<int> PoweredDown{0}; // set while the PC is suspended
     STRING LoggedOnServer;      // the logged-on server's name; ServerLock
     STRING ServerPort;          // its port; ServerLock
     STRING LoggedOnAddress;     // the address logged on to ("NetworkPrimaryServer"); ServerLock

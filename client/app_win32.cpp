@@ -16,6 +16,7 @@
 #include "common/broadcastline.h"
 #include "common/commandnames.h"
 #include "common/dtmftones.h"
+#include "common/findbestmatchnumber.h"
 #include "common/phonenumber.h"
 #include "kestar/base/logit.h"
 #include "kestar/base/orvakapp.h"
@@ -23,6 +24,8 @@
 #include "kestar/base/osysprogram.h"
 #include "kestar/base/osyspath.h"
 #include "kestar/base/osysresource.h"
+#include "kestar/base/winorvak.h"
+#include "kestar/devices/mapiclass.h"
 #include "kestar/media/sound.h"
 #include "kestar/media/soundblaster.h"
 #include "kestar/windowing/remembermsgbox.h"
@@ -42,6 +45,15 @@ STRING Param(HASH &params, const char *name)
 {
     STRING *value = nullptr;
     return params.Exists(name, &value) && value ? *value : STRING("");
+}
+
+// Whole texts equal, ignoring the case of ASCII letters (answer words such as "<locked>").
+bool SameText(STRING a, const char *b)
+{
+    STRING other(b ? b : "");
+    a.ToUpper();
+    other.ToUpper();
+    return a == other;
 }
 
 const int kStatusBarId = 2004;
@@ -364,4 +376,251 @@ int APP::PlayDtmfNumber(const char *text)
 STRING APP::ExtractPhoneNumber(const char *text)
 {
     return PHONENUMBER::Extract(text);
+}
+
+int APP::FindBestMatchNumberIdx(HASHLIST &list, const char *number, const char *canonical, STRING *keyPosition)
+{
+    const int idx = FindBestMatchNumber(list, number, canonical, keyPosition);
+    LOGIT::Printf("APP::FindBestMatchNumberIdx what=%s, whatcano=%s, idx=%d\n", number ? number : "<NULL>",
+                  canonical ? canonical : "<NULL>", idx);
+    return idx;
+}
+
+void APP::ItemDelete(const char *itemId)
+{
+    HASH params;
+    params["ItemID"] = itemId;
+    DispatchFunctionResult(PLXPEER::SERVER, PLXCMD::ITEMDELETE, params, 0, -1);
+}
+
+void APP::ItemArchive(const char *itemId, const char *state)
+{
+    HASH params;
+    params["ItemID"] = itemId;
+    params["State"] = state;
+    DispatchFunctionResult(PLXPEER::SERVER, PLXCMD::ITEMARCHIVE, params, 0, -1);
+}
+
+void APP::ItemComment(const char *itemId, const char *comment)
+{
+    HASH params;
+    params["ItemID"] = itemId;
+    params["Comment"] = comment;
+    DispatchFunctionResult(PLXPEER::SERVER, PLXCMD::ITEMCOMMENT, params, 0, -1);
+}
+
+void APP::ItemSeen(const char *itemId, int seen)
+{
+    HASH params;
+    params["ItemID"] = itemId;
+    params["Seen"] = STRING(seen);
+    DispatchFunctionResult(PLXPEER::SERVER, PLXCMD::ITEMSEEN, params, 0, -1);
+}
+
+int APP::LockServerAction(const char *action, STRING *holder)
+{
+    LOGIT::Printf("APP::LockServerAction action=%s entered\n", action ? action : "<NULL>");
+    HASH params;
+    params["Action"] = action;
+    STRING result;
+    int rc = 0;
+    if (!DispatchFunction(PLXPEER::SERVER, PLXCMD::ACTIONLOCK, params, result, 1, -1)) {
+        ReportCommError("DispatchFunction ACTIONLOCK failed", "COMM", "NETWORK");
+    } else {
+        const STRING first = result.GetLine(0);
+        if (SameText(first, PLXRESULT::OK)) {
+            rc = 1;
+        } else if (SameText(first, PLXRESULT::LOCKED)) {
+            if (holder)
+                *holder = result.GetLine(1);
+        }
+    }
+    LOGIT::Printf("APP::LockServerAction action=%s returns %d\n", action ? action : "<NULL>", rc);
+    return rc;
+}
+
+int APP::UnlockServerAction(const char *action)
+{
+    LOGIT::Printf("APP::UnlockServerAction action=%s entered\n", action ? action : "<NULL>");
+    HASH params;
+    params["Action"] = action;
+    STRING result;
+    int rc = 0;
+    if (!DispatchFunction(PLXPEER::SERVER, PLXCMD::ACTIONUNLOCK, params, result, 1, -1))
+        ReportCommError("DispatchFunction ACTIONUNLOCK failed", "COMM", "NETWORK");
+    else
+        rc = SameText(result.GetLine(0), PLXRESULT::OK) ? 1 : 0;
+    LOGIT::Printf("APP::UnlockServerAction action=%s returns %d\n", action ? action : "<NULL>", rc);
+    return rc;
+}
+
+STRING APP::PeerMsgFile(HASH &item, const char *msgFile)
+{
+    LOGIT::Printf("APP::PeerMsgFile %s\n", msgFile ? msgFile : "<NULL>");
+    STRING path("");
+    // Only paths relative to the server's folders are asked for.
+    if (!msgFile || msgFile[0] != '.') {
+        LOGIT::Assert(0, "msgfile[0]=='.'", "miscclient", 962, msgFile, 0);
+    } else {
+        HASH params;
+        params["Filename"] = msgFile;
+        params["ItemID"] = STRING(static_cast<unsigned long>(item.Handle));
+        STRING result;
+        const int ok = DispatchFunction(PLXPEER::SERVER, PLXCMD::GETMESSAGEFILE, params, result, 1, -1);
+        if (!ok)
+            ReportCommError("DispatchFunction GETMESSAGEFILE failed", "COMM", "NETWORK");
+        if (ok && result.Length() > 6 && SameText(result.Left(6), "<file=") && result[result.Length() - 1] == '>')
+            path = result.Mid(6, result.Length() - 7);
+    }
+    if (path.IsEmpty() && msgFile && msgFile[0] == '.' && !PoweredDown) {
+        const STRING title = OSYS::GetStringFromResource(IDS_APPNAME);
+        WINORVAK::ErrorMsgBox(hWnd, title, OSYS::GetStringFromResource(IDS_MSGFILE_FAILED));
+    }
+    LOGIT::Printf("APP::PeerMsgFile returns %s\n", Text(path));
+    return path;
+}
+
+void APP::GetServerActiveClients()
+{
+    ActiveClients.Lock();
+    ActiveClients.DeleteAll();
+    LOGIT::Printf("APP::GetServerActiveClients\n");
+    HASH params;
+    STRING result;
+    if (DispatchFunction(PLXPEER::SERVER, PLXCMD::GETACTIVECLIENTS, params, result, 1, -1)) {
+        if (SameText(result.GetLine(0), PLXRESULT::OK) && !SameText(result.GetLine(1), PLXRESULT::NONE)) {
+            HASHLIST list(result.GetLine(1, true));
+            for (int i = 0; i < list.NumItems(); ++i)
+                ActiveClients.AddItem(*list[i]);
+        }
+    } else {
+        ReportCommError("DispatchFunction GETACTIVECLIENTS failed", "COMM", "NETWORK");
+    }
+    for (int i = 0; i < ActiveClients.NumItems(); ++i)
+        CLIENTS::Prepare(*ActiveClients[i], ActiveClients.NewHandle());
+    ActiveClients.Unlock();
+}
+
+void APP::GetFilteredCallers(CALLERS &out, const char *key, int local, int server, int mapi)
+{
+    LOGIT::Printf("APP::GetFilteredCallers entered\n");
+    out.Lock();
+    if (local) {
+        Callers.Lock();
+        out.AddItems(Callers);
+        Callers.Unlock();
+    }
+    if (server) {
+        HASH params;
+        STRING result;
+        // A failure leaves the server's part out, silently.
+        if (DispatchFunction(PLXPEER::SERVER, PLXCMD::GETCALLERS, params, result, 1,
+                             CLIENTTIMING::Get(CLIENTTIMING::CALLERS)) &&
+            SameText(result.GetLine(0), PLXRESULT::OK) && !SameText(result.GetLine(1), PLXRESULT::NONE)) {
+            HASHLIST list(result.GetLine(1, true));
+            for (int i = 0; i < list.NumItems(); ++i)
+                out.AddItem(*list[i]);
+        }
+    }
+    if (mapi && static_cast<int>(GetSetting("MapiCallerSearch")) != 0 &&
+        static_cast<int>(GetSetting("MapiInAddressBooks")) != 0) {
+        HASHLIST books(GetSetting("MapiAddressBooks"));
+        MAPICLASS mapiClass(1);
+        if (mapiClass.IsUpAndRunning()) {
+            mapiClass.QueryAllAddressBooks(0);
+            LOGIT::Printf("APP::GetFilteredCallers before GetSelAdrBookEntries\n");
+            for (int i = 0; i < books.NumItems() && i < mapiClass.GetNumAddressBooks(); ++i) {
+                STRING *active = nullptr;
+                if (books[i]->Exists("Active", &active) && static_cast<int>(*active) != 0)
+                    mapiClass.GetSelAdrBookEntries(i, out);
+            }
+            LOGIT::Printf("APP::GetFilteredCallers after GetSelAdrBookEntries\n");
+        }
+    }
+    if (key && *key) {
+        for (int i = out.NumItems() - 1; i >= 0; --i) {
+            STRING *value = nullptr;
+            if (!out[i]->Exists(key, &value) || value->IsEmpty())
+                out.DeleteItem(i);
+        }
+    }
+    for (int i = 0; i < out.NumItems(); ++i)
+        CALLERS::Prepare(*out[i]);
+    out.Unlock();
+    LOGIT::Printf("APP::GetFilteredCallers finished\n");
+}
+
+STRING APP::PeerLastId(const char *peer)
+{
+    STRING name("NetworkClientLastId.");
+    name += peer ? peer : "";
+    STRING value;
+    {
+        CRITSECTHOLD hold(SettingsLock);
+        const int locked = Settings.AllowNewKeys(1);
+        STRING &stored = Settings[name];
+        if (stored.IsEmpty())
+            stored = "0";
+        value = stored;
+        Settings.AllowNewKeys(!locked);
+    }
+    LOGIT::Printf("APP::PeerLastId for sender=%s returned %s\n", peer ? peer : "<NULL>", Text(value));
+    return value;
+}
+
+void APP::SetPeerLastId(const char *peer, const char *id)
+{
+    STRING name("NetworkClientLastId.");
+    name += peer ? peer : "";
+    CRITSECTHOLD hold(SettingsLock);
+    const int locked = Settings.AllowNewKeys(1);
+    Settings[name] = id;
+    Settings.AllowNewKeys(!locked);
+}
+
+void APP::GetBrokenSounds(STRINGARRAY &out, int callers, int targets)
+{
+    out.DeleteAll();
+    HASHLIST *lists[2] = {callers ? static_cast<HASHLIST *>(&Callers) : nullptr,
+                          targets ? static_cast<HASHLIST *>(&Targets) : nullptr};
+    for (HASHLIST *list : lists) {
+        if (!list)
+            continue;
+        list->Lock();
+        for (int i = 0; i < list->NumItems(); ++i) {
+            HASH *record = (*list)[i];
+            STRING *sound = nullptr;
+            if (!record->Exists("Sound", &sound) || sound->IsEmpty())
+                continue;
+            SOUND *loaded = SOUND::LoadWaveFile(*sound);
+            if (loaded) {
+                delete loaded;
+                continue;
+            }
+            STRING *name = nullptr;
+            STRING entry(*sound);
+            entry += "|";
+            if (record->Exists("Name", &name) && name->NotEmpty())
+                entry += *name;
+            out.AddItem(entry);
+        }
+        list->Unlock();
+    }
+}
+
+void APP::AlertBrokenFiles(STRINGARRAY &files)
+{
+    const STRING title = OSYS::GetStringFromResource(IDS_APPTITLE);
+    for (int i = 0; i < files.NumItems(); ++i) {
+        const STRING &entry = *files[i];
+        if (entry.IsEmpty())
+            continue;
+        STRING text = OSYS::GetStringFromResource(IDS_BROKENFILE);
+        STRING_SIZE_T bar = entry.PosChar('|');
+        const STRING file = bar < 0 ? entry : entry.Left(bar);
+        const STRING name = bar < 0 ? STRING("") : entry.Mid(bar + 1, entry.Length() - bar - 1);
+        text.Replace("$FILE", file, 1);
+        text.Replace("$NAME", name, 1);
+        WINORVAK::ErrorMsgBox(hWnd, title, text);
+    }
 }

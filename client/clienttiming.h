@@ -17,6 +17,7 @@ public:
         CONNECT,  // "CONNECT": a remote call's connect: 60000
         EOT,      // "EOT": the closing byte of a remote call: 500
         DTMFHINT, // "DTMFHINT": between the hint before DTMF tones and the tones: 500
+        CALLERS,  // "CALLERS": the result of "GETCALLERS" for the fax dialogs' phone book: 80000
         COUNT
     };
 

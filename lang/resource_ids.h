@@ -11,6 +11,8 @@
 #define IDS_TITLE_ARCHIVE 2920 /* added to the title while the archive is shown */
 #define IDS_TITLE_NOSERVER 2972 /* stands for the server in the title while none is known */
 #define IDS_DTMF_HINT 3004    /* before a number is played as tones: hold the handset to the loudspeaker */
+#define IDS_BROKENFILE 2965     /* a file that cannot be loaded: $FILE, used by $NAME */
+#define IDS_MSGFILE_FAILED 2969 /* a message file could not be fetched from the server */
 #define IDS_WORKDIR_MOVE 10120     /* asks whether the data move to the new work folder */
 #define IDS_WORKDIR_NEXTSTART 10121 /* the new work folder takes effect at the next start */
 #define IDS_WORKDIR_CHOOSE 10122   /* title of the folder chooser of the work-folder dialog */

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@
 #include "kestar/base/osysresource.h"
 #include "kestar/devices/netproc.h"
 #include "tests/support/childprogram_support.h"
+#include "tests/support/dialog_watcher_support.h"
 #include "tests/support/logcapture_support.h"
 #include "tests/support/standinprocess_support.h"
 #include "tests/support/tempfolder_support.h"
@@ -304,4 +307,283 @@ TEST_F(CLIENTAPPTEST, BroadcastsBothWays)
         const std::string &text = capture.Text();
         EXPECT_EQ(text.find("cmd=STARTSERVER, Parm1=" + marker + " y") != std::string::npos, c.obeyed) << c.server;
     }
+}
+
+namespace {
+
+// The remote item operations, the server's edit locks and the lists fetched for the dialogs.
+class REMOTEITEMS : public CLIENTAPPTEST {
+protected:
+    // Queues answers of the stand-in: command and answer text, in turn.
+    void Answers(const std::vector<std::pair<const char *, const char *>> &answers)
+    {
+        HASHLIST list;
+        for (const auto &a : answers) {
+            HASH entry;
+            entry["Command"] = a.first;
+            entry["Answer"] = a.second;
+            list.AddItem(entry);
+        }
+        Script(S(list.ToString()));
+    }
+    void Script(const std::string &text)
+    {
+        NETPROC caller("6666", "0", 5000);
+        HASH params;
+        params["Action"] = "SCRIPT";
+        params["Script"] = text.c_str();
+        STRING result;
+        ASSERT_TRUE(caller.CallNetProcedure(Server.Address().c_str(), "STANDINCONTROL", params, result, 1, nullptr,
+                                            5000));
+        ASSERT_EQ(S(result), "<OK>");
+    }
+    // Sends command as the client other would.
+    std::string CallAs(const char *other, const char *command, HASH &params)
+    {
+        NETPROC caller("6666", "0", 5000);
+        params["@Sender"] = other;
+        STRING result;
+        EXPECT_TRUE(caller.CallNetProcedure(Server.Address().c_str(), command, params, result, 1, nullptr, 5000));
+        return S(result);
+    }
+    // The parameters of the last call-log entry of command.
+    HASH LastParams(const char *command)
+    {
+        HASHLIST log = ReadCallLog();
+        for (int i = log.NumItems() - 1; i >= 0; --i)
+            if (log[i]->Get("Command") == command)
+                return HASH(log[i]->Get("Params"));
+        return HASH();
+    }
+};
+
+void WriteBytes(const std::string &path, const std::string &bytes)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+// A mono 16-bit PCM WAVE file of samples samples at 8000 Hz.
+std::string Wave(int samples)
+{
+    auto le = [](uint32_t v, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i)
+            out += static_cast<char>((v >> (8 * i)) & 0xff);
+        return out;
+    };
+    const uint32_t data = static_cast<uint32_t>(samples) * 2;
+    return "RIFF" + le(36 + data, 4) + "WAVE" + "fmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
+           le(16000, 4) + le(2, 2) + le(16, 2) + "data" + le(data, 4) + std::string(data, '\x01');
+}
+
+} // namespace
+
+TEST_F(REMOTEITEMS, LocksTakenHeldAndFreed)
+{
+    STRING holder("none");
+    EXPECT_EQ(App->LockServerAction("LOCK_CALLERS_RW", &holder), 1);
+    EXPECT_EQ(S(holder), "none");
+    EXPECT_EQ(App->UnlockServerAction("LOCK_CALLERS_RW"), 1);
+
+    // Held by another client: 0 and who holds it.
+    HASH lock;
+    lock["Action"] = "LOCK_TARGETS_RW";
+    ASSERT_EQ(CallAs("olga@pc9", "ACTIONLOCK", lock), "<OK>");
+    EXPECT_EQ(App->LockServerAction("LOCK_TARGETS_RW", &holder), 0);
+    EXPECT_EQ(S(holder), "olga@pc9");
+
+    // The answer words in any case; an unlock answered otherwise than "<OK>" fails unreported.
+    Answers({{"ACTIONLOCK", "<locked>\nkurt@pc2"}, {"ACTIONLOCK", "<ok>"}, {"ACTIONUNLOCK", "<NOK>"},
+             {"ACTIONLOCK", "<NOK>"}});
+    LOGCAPTURE capture;
+    holder = "none";
+    EXPECT_EQ(App->LockServerAction("LOCK_CLIENTS_RW", &holder), 0);
+    EXPECT_EQ(S(holder), "kurt@pc2");
+    EXPECT_EQ(App->LockServerAction("LOCK_CLIENTS_RW", nullptr), 1);
+    EXPECT_EQ(App->UnlockServerAction("LOCK_CLIENTS_RW"), 0);
+    holder = "none";
+    EXPECT_EQ(App->LockServerAction("LOCK_CLIENTS_RW", &holder), 0);
+    EXPECT_EQ(S(holder), "none");
+    EXPECT_EQ(capture.Failures(), 0);
+    EXPECT_EQ(capture.CountLines("APP::LockServerAction action=LOCK_CLIENTS_RW returns 0"), 2);
+    EXPECT_EQ(capture.CountLines("APP::UnlockServerAction action=LOCK_CLIENTS_RW returns 0"), 1);
+}
+
+TEST_F(REMOTEITEMS, FailedLockCallIsReportedQuietly)
+{
+    SetServer("");
+    LOGCAPTURE capture;
+    STRING holder("none");
+    EXPECT_EQ(App->LockServerAction("LOCK_CALLERS_RW", &holder), 0);
+    EXPECT_EQ(App->UnlockServerAction("LOCK_CALLERS_RW"), 0);
+    EXPECT_EQ(capture.InfoOf("FALSE"), "DispatchFunction ACTIONLOCK failed");
+    EXPECT_NE(ReadWholeFile("assert.log").find("DispatchFunction ACTIONUNLOCK failed"), std::string::npos);
+    EXPECT_EQ(S(holder), "none");
+}
+
+TEST_F(REMOTEITEMS, MessageFileFetchedOrOneBox)
+{
+    const std::string bytes = Wave(3000) + std::string("\0\xff\r\n", 4);
+    WriteBytes(Work.File("state") + "\\message1.wav", bytes);
+    HASH item;
+    item.Handle = 4711;
+    STRING path = App->PeerMsgFile(item, ".\\message1.wav");
+    ASSERT_FALSE(path.IsEmpty());
+    EXPECT_EQ(ReadWholeFile(S(path)), bytes);
+    DeleteFileA(path);
+    HASH sent = LastParams("GETMESSAGEFILE");
+    EXPECT_EQ(S(sent["ItemID"]), "4711");
+    EXPECT_EQ(S(sent["Filename"]), ".\\message1.wav");
+
+    // Refused: an empty path and one box, pressed by the watcher.
+    {
+        DIALOGWATCHER watcher(IDOK, 20000);
+        EXPECT_EQ(S(App->PeerMsgFile(item, ".\\..\\outside.wav")), "");
+        EXPECT_TRUE(watcher.Pressed());
+        EXPECT_NE(watcher.Text().find("could not be fetched"), std::string::npos) << watcher.Text();
+        EXPECT_EQ(watcher.Title(), "Parlomatix");
+    }
+    // Powered down: no box.
+    App->PoweredDown = 1;
+    {
+        DIALOGWATCHER watcher(IDOK, 2000);
+        EXPECT_EQ(S(App->PeerMsgFile(item, ".\\missing.wav")), "");
+        EXPECT_FALSE(watcher.WaitPressed(1000));
+    }
+    App->PoweredDown = 0;
+
+    // A name that is not relative to the server's folders is not asked for.
+    LOGCAPTURE capture;
+    App->PoweredDown = 1;
+    EXPECT_EQ(S(App->PeerMsgFile(item, "c:\\x.wav")), "");
+    App->PoweredDown = 0;
+    EXPECT_EQ(capture.Conditions(), std::vector<std::string>{"msgfile[0]=='.'"});
+}
+
+TEST_F(REMOTEITEMS, ActiveClientsReplacedAndPrepared)
+{
+    HASH stale;
+    stale["Name"] = "gone@pc0";
+    App->ActiveClients.AddItem(stale);
+    Answers({{"GETACTIVECLIENTS", "<OK>\n<NULL>"},
+             {"GETACTIVECLIENTS",
+              "<OK>\n[#0]\nName=anna@pc1\nPeerId=10.0.0.5\nPort=6670\n\n[#1]\nName=bernd@pc2\nPassiveMode=1\n\n"}});
+    App->GetServerActiveClients();
+    EXPECT_EQ(App->ActiveClients.NumItems(), 0);
+
+    LOGCAPTURE capture;
+    App->GetServerActiveClients();
+    ASSERT_EQ(App->ActiveClients.NumItems(), 2);
+    HASH *anna = App->ActiveClients[0];
+    HASH *bernd = App->ActiveClients[1];
+    EXPECT_EQ(S(anna->Get("Name")), "anna@pc1");
+    EXPECT_EQ(S(anna->Get("OwnMSN")), "*");
+    EXPECT_NE(anna->Handle, 0u);
+    EXPECT_NE(anna->Handle, bernd->Handle);
+    EXPECT_FALSE(bernd->Exists("PeerId"));
+    EXPECT_EQ(capture.Failures(), 0);
+    // A dispatch reads the records without raising the locked-record assertion.
+    STRING result;
+    HASH none;
+    EXPECT_EQ(App->DispatchFunction("bernd@pc2", "PING", none, result, 1, -1), 1);
+    EXPECT_EQ(capture.Failures(), 0);
+}
+
+TEST_F(REMOTEITEMS, FilteredCallersLocalFirstWithFaxNumbers)
+{
+    HASH localFax("Name=Local fax\nNumberFax=0301\n");
+    HASH localPhone("Name=Local phone\nNumber=0302\n");
+    App->Callers.AddItem(localPhone);
+    App->Callers.AddItem(localFax);
+    Answers({{"GETCALLERS",
+              "<OK>\n[#0]\nName=Server phone\nNumber=0401\n\n[#1]\nName=Server fax\nNumberFax=0402\n\n"}});
+    CALLERS out;
+    App->GetFilteredCallers(out, "NumberFax", 1, 1, 1); // MAPI is off in the client options
+    ASSERT_EQ(out.NumItems(), 2);
+    EXPECT_EQ(S(out[0]->Get("Name")), "Local fax");
+    EXPECT_EQ(S(out[1]->Get("Name")), "Server fax");
+    EXPECT_EQ(out[1]->NumKeys(), CALLERS::NUMKEYS);
+    EXPECT_EQ(App->Callers.NumItems(), 2);
+
+    // The server failing leaves its part out, silently.
+    SetServer("");
+    LOGCAPTURE capture;
+    CALLERS all;
+    App->GetFilteredCallers(all, nullptr, 1, 1, 0);
+    EXPECT_EQ(all.NumItems(), 2);
+    EXPECT_EQ(capture.Failures(), 0);
+}
+
+TEST_F(REMOTEITEMS, ItemCommandsCarryTheirIds)
+{
+    App->ItemDelete("17|18");
+    App->ItemArchive("19", "1");
+    App->ItemComment("20", "call back");
+    App->ItemSeen("21", 1);
+    for (const char *command : {"ITEMDELETE", "ITEMARCHIVE", "ITEMCOMMENT", "ITEMSEEN"})
+        ASSERT_TRUE(WaitUntil([&] { return Logged(command) == 1; })) << command;
+    EXPECT_EQ(S(LastParams("ITEMDELETE")["ItemID"]), "17|18");
+    HASH archive = LastParams("ITEMARCHIVE");
+    EXPECT_EQ(S(archive["ItemID"]), "19");
+    EXPECT_EQ(S(archive["State"]), "1");
+    HASH comment = LastParams("ITEMCOMMENT");
+    EXPECT_EQ(S(comment["ItemID"]), "20");
+    EXPECT_EQ(S(comment["Comment"]), "call back");
+    HASH seen = LastParams("ITEMSEEN");
+    EXPECT_EQ(S(seen["ItemID"]), "21");
+    EXPECT_EQ(S(seen["Seen"]), "1");
+    EXPECT_EQ(S(seen["@ExecMode"]), "<ASYNC>");
+}
+
+TEST_F(REMOTEITEMS, LastIdsPerPeer)
+{
+    EXPECT_EQ(S(App->PeerLastId("standinhost")), "0");
+    App->SetPeerLastId("standinhost", "42");
+    EXPECT_EQ(S(App->PeerLastId("standinhost")), "42");
+    EXPECT_EQ(S(App->PeerLastId("other")), "0");
+    EXPECT_EQ(S(App->GetSetting("NetworkClientLastId.standinhost")), "42");
+}
+
+TEST_F(REMOTEITEMS, BrokenSoundsAndTheirBoxes)
+{
+    const std::string good = Work.File("good.wav");
+    WriteBytes(good, Wave(800));
+    const std::string missing = Work.File("missing.wav");
+    HASH anton;
+    anton["Name"] = "Anton";
+    anton["Sound"] = missing.c_str();
+    HASH berta;
+    berta["Name"] = "Berta";
+    berta["Sound"] = good.c_str();
+    HASH quiet;
+    quiet["Name"] = "Quiet";
+    App->Callers.AddItem(anton);
+    App->Callers.AddItem(berta);
+    App->Callers.AddItem(quiet);
+    HASH office;
+    office["Name"] = "Office";
+    office["Sound"] = Work.File("broken.wav").c_str();
+    WriteBytes(Work.File("broken.wav"), "RIFF....WAVE");
+    App->Targets.AddItem(office);
+
+    STRINGARRAY broken;
+    broken.AddItem(STRING("stale"));
+    App->GetBrokenSounds(broken, 1, 1);
+    ASSERT_EQ(broken.NumItems(), 2);
+    EXPECT_EQ(S(*broken[0]), missing + "|Anton");
+    EXPECT_EQ(S(*broken[1]), Work.File("broken.wav") + "|Office");
+    App->GetBrokenSounds(broken, 0, 1);
+    EXPECT_EQ(broken.NumItems(), 1);
+
+    // One box per entry, the empty entry left out.
+    broken.AddItem(STRING(""));
+    broken.AddItem(STRING("x.wav|Carl"));
+    DIALOGWATCHER watcher({DIALOGSTEP::Press(IDOK, "broken.wav"), DIALOGSTEP::Press(IDOK, "x.wav")}, 20000);
+    App->AlertBrokenFiles(broken);
+    EXPECT_EQ(watcher.StepsDone(), 2);
+    EXPECT_NE(watcher.TextAt(0).find("broken.wav (used by Office)"), std::string::npos) << watcher.TextAt(0);
+    EXPECT_NE(watcher.TextAt(1).find("x.wav (used by Carl)"), std::string::npos) << watcher.TextAt(1);
 }
