@@ -36,6 +36,12 @@ public:
     // pending value is deleted in every case.
     bool WorkDirNew(const char *oldFolder, const char *newFolder, const char *pattern);
 
+    // The work-folder dialog (10704) over owner (an HWND, may be null): the user picks the folder
+    // for the next start.  OK with a changed folder (case ignored) asks whether the data move ("*"
+    // in front), writes "ApplicationDataDir.New" and says so; otherwise nothing is written.  The
+    // dialog's end code (1 OK, 0 Cancel).  It is a data-bound dialog, so it is defined in the
+    // windowing library (kestar/windowing/workdirchoose_win32.cpp).
+    int ChooseWorkDir(void *owner);
     // Replaces the leading oldPrefix (case ignored) of path's folder by newPrefix; true when it
     // did.  For paths stored in settings that pointed into a moved work folder.
     static bool RebaseFolder(const char *oldPrefix, const char *newPrefix, STRING &path);

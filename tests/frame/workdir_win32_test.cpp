@@ -259,3 +259,48 @@ TEST_F(WORKDIRTEST, SwitchDisablesTheMenuItem)
     EXPECT_TRUE(GetMenuState(menu, 2186, MF_BYCOMMAND) & MF_GRAYED);
     DestroyWindow(window);
 }
+
+// The work-folder dialog: a changed folder is kept for the next start (with "*" when the data
+// move), another spelling of the same folder and Cancel write nothing.
+TEST_F(WORKDIRTEST, ChooseWorkDirKeepsAChangedFolderForTheNextStart)
+{
+    std::string old = scratch.File("old");
+    std::string next = scratch.File("next");
+    std::string upper = old;
+    for (char &c : upper)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    const std::string moveText = std::string(OSYS::GetStringFromResource(10120)).substr(0, 20);
+    const std::string nextText = std::string(OSYS::GetStringFromResource(10121)).substr(0, 20);
+    struct CASE {
+        const char *what;
+        std::string typed;
+        int button;
+        int answer; // 0: no question expected
+        int result;
+        std::string pending;
+    } cases[] = {
+        {"move", next, IDOK, IDYES, 1, "*" + next},
+        {"keep data", next, IDOK, IDNO, 1, next},
+        {"cancel", next, IDCANCEL, 0, 0, "<none>"},
+        {"same folder", upper, IDOK, 0, 1, "<none>"},
+    };
+    for (const CASE &c : cases) {
+        Store("ApplicationDataDir", old);
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, ("Software\\" + maker + "\\Parlomatix").c_str(), "ApplicationDataDir.New");
+        WORKDIR workdir(nullptr, maker.c_str(), nullptr);
+        std::vector<DIALOGSTEP> script = {DIALOGSTEP::SetText(667, c.typed.c_str(), "Data folder"),
+                                          DIALOGSTEP::Press(c.button, "Data folder")};
+        if (c.answer != 0) {
+            script.push_back(DIALOGSTEP::Press(c.answer, moveText.c_str()));
+            script.push_back(DIALOGSTEP::Press(IDOK, nextText.c_str()));
+        }
+        DIALOGWATCHER watcher(script);
+        EXPECT_EQ(c.result, workdir.ChooseWorkDir(nullptr)) << c.what;
+        EXPECT_TRUE(watcher.WaitPressed(10000)) << c.what;
+        EXPECT_EQ(c.pending, Stored("ApplicationDataDir.New")) << c.what;
+        EXPECT_EQ(old, Stored("ApplicationDataDir")) << c.what;
+        if (c.answer != 0) {
+            EXPECT_NE(std::string::npos, watcher.TextAt(3).find(nextText)) << c.what;
+        }
+    }
+}

@@ -37,6 +37,14 @@
 #define IDC_DATA_COMBO 451
 #define IDC_DATA_DATETIME 452
 #define IDC_DATA_PUSH 453
+#define IDC_DATA_PLACEHOLDER 454 /* a black frame that a list takes the place of */
+#define IDC_DATA_MULTI 455
+#define IDD_TEST_TABS 404     /* tab control 901, OK, Cancel */
+#define IDD_TEST_PAGE1 405    /* a child page with a check box */
+#define IDD_TEST_PAGE2 406    /* a child page with an edit */
+#define IDC_TABS_TAB 901
+#define IDC_PAGE_CHECK 460
+#define IDC_PAGE_EDIT 461
 #define IDM_TEST_CONTEXT 310  /* a context menu: its items at the top level */
 #define IDM_TEST_ALPHA 311
 #define IDM_TEST_BETA 312     /* grayed */
