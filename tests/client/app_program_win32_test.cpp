@@ -508,6 +508,40 @@ TEST_F(REMOTEITEMS, FilteredCallersLocalFirstWithFaxNumbers)
     EXPECT_EQ(out[1]->NumKeys(), CALLERS::NUMKEYS);
     EXPECT_EQ(App->Callers.NumItems(), 2);
 
+    // The address books last, when the client options allow them: the stand-in MAPI library of
+    // the program folder, which Wine takes over its own for as long as the override is set.
+    HKEY overrides = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &overrides, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(overrides, "mapi32", 0, REG_SZ, reinterpret_cast<const BYTE *>("native"), 7);
+    HMODULE mapi = LoadLibraryA("mapi32.dll");
+    RegDeleteValueA(overrides, "mapi32");
+    RegCloseKey(overrides);
+    ASSERT_NE(mapi, nullptr);
+    if (!GetProcAddress(mapi, "StandinMapiCounters")) {
+        FreeLibrary(mapi);
+        GTEST_SKIP() << "the stand-in MAPI library was not the one loaded";
+    }
+    App->SetSetting("MapiCallerSearch", "1");
+    App->SetSetting("MapiInAddressBooks", "1");
+    App->SetSetting("MapiAddressBooks", "[#0]\nName=Contacts\nActive=1\n\n[#1]\nName=Suppliers\nActive=0\n\n");
+    Answers({{"GETCALLERS",
+              "<OK>\n[#0]\nName=Server phone\nNumber=0401\n\n[#1]\nName=Server fax\nNumberFax=0402\n\n"}});
+    CALLERS withBooks;
+    App->GetFilteredCallers(withBooks, "NumberFax", 1, 1, 1);
+    FreeLibrary(mapi);
+    ASSERT_GE(withBooks.NumItems(), 4);
+    EXPECT_EQ(S(withBooks[0]->Get("Name")), "Local fax");
+    EXPECT_EQ(S(withBooks[1]->Get("Name")), "Server fax");
+    std::vector<std::string> books;
+    for (int i = 2; i < withBooks.NumItems(); ++i) {
+        books.push_back(S(withBooks[i]->Get("Name")));
+        EXPECT_FALSE(withBooks[i]->Get("NumberFax").IsEmpty());
+    }
+    EXPECT_EQ(books, (std::vector<std::string>{"Anna Becker", "Gustav Hahn"}));
+    App->SetSetting("MapiInAddressBooks", "0");
+
     // The server failing leaves its part out, silently.
     SetServer("");
     LOGCAPTURE capture;
