@@ -5,16 +5,29 @@
 // "toolbar-wide", "toolbar-narrow"), writes its screen rectangle as "left top right
 // bottom" into RECTFILE once it is painted, and ends when DONEFILE exists (at most 60 s later).  The
 // boxes and dialogs that run modally ("info-box", "remembered-box", "remembered-box-yesno",
-// "tip-of-day", "open-file") are shown on the English language library; a thread of the gallery
+// "tip-of-day", "open-file", "datadialog", "datadialog-tabs", "datadialog-tabs-second", "workdir") are shown on the English language library; a thread of the gallery
 // reports the dialog's rectangle and ends it once DONEFILE exists.
 #include <windows.h>
 
 #include "kestar/base/hash.h"
+#include "kestar/base/hashlist.h"
+#include "kestar/base/stringarray.h"
+#include "kestar/base/workdir.h"
 #include "kestar/base/osysinfo.h"
 #include "kestar/base/osysresource.h"
 #include "kestar/base/winorvak.h"
 #include "kestar/windowing/button.h"
 #include "kestar/windowing/checklist.h"
+#include "kestar/windowing/datadialogbox.h"
+#include "kestar/windowing/datadialogcheck.h"
+#include "kestar/windowing/datadialogdatetime.h"
+#include "kestar/windowing/datadialogentry.h"
+#include "kestar/windowing/datadialoglistindex.h"
+#include "kestar/windowing/datadialoglistmulti.h"
+#include "kestar/windowing/datadialogpush.h"
+#include "kestar/windowing/datadialogradio.h"
+#include "kestar/windowing/datadialogspin.h"
+#include "kestar/windowing/datadialogtabs.h"
 #include "kestar/windowing/dialog.h"
 #include "kestar/windowing/drawcontext.h"
 #include "kestar/windowing/filedialog.h"
@@ -365,6 +378,56 @@ const char kSampleTips[] =
     "The fax goes out through the phone server; the list of calls shows when it was sent.\r\n"
     "[TIP]\r\nYou can choose how often these tips are shown in the list below.\r\n";
 
+// The data-bound dialogs of the gallery on sample values; the gallery's own templates 200-203.
+void ShowDataDialog()
+{
+    HMODULE program = GetModuleHandleA(nullptr);
+    STRING cover("1"), archive("0"), resolution("0"), retries("3"), header("Parlomatix fax"), line("1");
+    STRING people("7|9"), when("1700000000"), browse("Pick a file|");
+    STRINGARRAY lines("Line 1 (office)|Line 2 (fax)|Line 3 (home)", "|");
+    HASHLIST records;
+    const char *names[] = {"Anna Berg", "Bert Cole", "Cleo Dunn"};
+    const char *ids[] = {"7", "8", "9"};
+    for (int i = 0; i < 3; i++) {
+        HASH r;
+        r["Name"] = names[i];
+        r["Id"] = ids[i];
+        records.AddItem(r);
+    }
+    DATADIALOGBOX box(200, static_cast<HWND>(nullptr), program);
+    box.AddItem(new DATADIALOGCHECK(210, cover));
+    box.AddItem(new DATADIALOGCHECK(211, archive));
+    box.AddItem(new DATADIALOGRADIO(212, resolution, 0));
+    box.AddItem(new DATADIALOGRADIO(213, resolution, 1));
+    box.AddItem(new DATADIALOGSPIN(214, retries, 0, 9));
+    box.AddItem(new DATADIALOGENTRY(215, header, 40));
+    box.AddItem(new DATADIALOGLISTINDEX(216, line, &lines));
+    box.AddItem(new DATADIALOGLISTMULTI(217, people, &records, "Name", "Id"));
+    box.AddItem(new DATADIALOGDATETIME(218, when));
+    box.AddItem(new DATADIALOGPUSH(219, browse, DATADIALOGPUSH::BrowseFile, nullptr, 215));
+    // The retries only count with the archive copy; the header only with a cover page.
+    box.AddDisableItem(214, 211, 1, "");
+    box.AddDisableItem(215, 210, 1, "");
+    box.DoModal();
+}
+
+void ShowTabbedDialog(int startPage)
+{
+    HMODULE program = GetModuleHandleA(nullptr);
+    STRING announce("1"), popup("0"), tone("C:\\Sounds\\ring.wav"), seconds("8");
+    WINDOW none;
+    DATADIALOGTABS tabs(201, none, 901, program);
+    DATADIALOG *calls = tabs.NewPage(202, "Calls");
+    DATADIALOG *sounds = tabs.NewPage(203, "Sounds");
+    calls->AddItem(new DATADIALOGCHECK(220, announce));
+    calls->AddItem(new DATADIALOGCHECK(221, popup));
+    sounds->AddItem(new DATADIALOGENTRY(222, tone, 200));
+    sounds->AddItem(new DATADIALOGSPIN(223, seconds, 1, 60));
+    // The pop-up time belongs to the pop-up switch on the other page.
+    sounds->AddDisableItem(sounds->hWnd, 223, calls->hWnd, 221, 1, "");
+    tabs.DoModal(startPage);
+}
+
 // Shows one of the modal boxes on the main thread; 0 when the name is one of them.
 int ShowModal(const char *name, const char *rectFile, const char *doneFile)
 {
@@ -372,7 +435,8 @@ int ShowModal(const char *name, const char *rectFile, const char *doneFile)
         const char *name;
         int button;
     } entries[] = {{"info-box", IDOK}, {"remembered-box", IDOK}, {"remembered-box-yesno", IDNO},
-                   {"tip-of-day", IDCANCEL}, {"open-file", IDCANCEL}};
+                   {"tip-of-day", IDCANCEL}, {"open-file", IDCANCEL}, {"datadialog", IDCANCEL},
+                   {"datadialog-tabs", IDCANCEL}, {"datadialog-tabs-second", IDCANCEL}, {"workdir", IDCANCEL}};
     int button = -1;
     for (const ENTRY &e : entries)
         if (std::strcmp(name, e.name) == 0)
@@ -417,6 +481,17 @@ int ShowModal(const char *name, const char *rectFile, const char *doneFile)
         WINDOW owner(WS_OVERLAPPEDWINDOW, "Parlomatix", 0, 0, 200, 100, nullptr, 0, 0);
         ShowTipOfDay(owner.hWnd, tips, "ParlomatixGallery", 1);
         DeleteFileA(tips);
+    } else if (std::strcmp(name, "datadialog") == 0) {
+        ShowDataDialog();
+    } else if (std::strcmp(name, "datadialog-tabs") == 0) {
+        ShowTabbedDialog(0);
+    } else if (std::strcmp(name, "datadialog-tabs-second") == 0) {
+        ShowTabbedDialog(1);
+    } else if (std::strcmp(name, "workdir") == 0) {
+        // A maker key of the gallery's own that nobody has: the folder field starts empty, and
+        // Cancel writes nothing.
+        WORKDIR workdir(nullptr, "PlxGallery", nullptr);
+        workdir.ChooseWorkDir(nullptr);
     } else {
         AskOpenFilenameDlg(nullptr, "Open fax", "C:\\windows\\",
                            "Faxes|*.sff\nTIFF images|*.tif;*.tiff\nPictures|*.bmp");

@@ -212,3 +212,70 @@ TEST(DATADIALOGITEMS, BrowseFileTakesTheTypedName)
     EXPECT_TRUE(watcher.WaitPressed(20000));
     EXPECT_EQ(typed, Str(field));
 }
+
+namespace {
+
+int CALLBACK FirstTrueType(const LOGFONTA *font, const TEXTMETRICA *, DWORD type, LPARAM param)
+{
+    if ((type & TRUETYPE_FONTTYPE) && font->lfFaceName[0] != '@') {
+        // The font text marks a face of any family bits 0x30 with "F".
+        *reinterpret_cast<std::string *>(param) = std::string((font->lfPitchAndFamily & 0x30) ? "F." : ".") + font->lfFaceName;
+        return 0;
+    }
+    return 1;
+}
+
+// A TrueType face the font dialog lists on this machine, after "." or "F." as its font text has it.
+std::string SomeFace()
+{
+    std::string face;
+    HDC dc = GetDC(nullptr);
+    LOGFONTA all = {};
+    all.lfCharSet = ANSI_CHARSET;
+    EnumFontFamiliesExA(dc, &all, FirstTrueType, reinterpret_cast<LPARAM>(&face), 0);
+    ReleaseDC(nullptr, dc);
+    return face;
+}
+
+} // namespace
+
+TEST(DATADIALOGITEMS, FontOkGivesTheValueBack)
+{
+    DATADIALOGBOX box(IDD_TEST_DATA, nullptr, Program());
+    std::string face = SomeFace();
+    ASSERT_FALSE(face.empty());
+    const std::string initial = "12." + face.substr(face.find('.') + 1);
+    const std::string stored = "12" + face;
+    STRING value(initial.c_str());
+    box.AddItem(new DATADIALOGPUSH(IDC_DATA_PUSH, value, DATADIALOGPUSH::ChooseFontSpec, nullptr, IDC_DATA_ENTRY));
+    DIALOGWATCHER watcher({DIALOGSTEP::Press(IDC_DATA_PUSH, "Test data"), DIALOGSTEP::Press(IDOK, "Font").After(500),
+                           DIALOGSTEP::Press(IDOK, "Test data")});
+    EXPECT_EQ(1, box.DoModal());
+    EXPECT_TRUE(watcher.WaitPressed(10000));
+    EXPECT_EQ(stored, Str(value));
+}
+
+TEST(DATADIALOGITEMS, PrinterStoresItsDevmodeOnOkOnly)
+{
+    struct CASE {
+        int button;
+        bool stored;
+    } cases[] = {{IDOK, true}, {IDCANCEL, false}};
+    for (const CASE &c : cases) {
+        DATADIALOGBOX box(IDD_TEST_DATA, nullptr, Program());
+        STRING value("");
+        box.AddItem(new DATADIALOGPUSH(IDC_DATA_PUSH, value, DATADIALOGPUSH::ChoosePrinter, nullptr, IDC_DATA_ENTRY));
+        DIALOGWATCHER watcher({DIALOGSTEP::Press(IDC_DATA_PUSH, "Test data"),
+                               DIALOGSTEP::Press(c.button, "Print").After(500), DIALOGSTEP::Press(IDOK, "Test data")});
+        EXPECT_EQ(1, box.DoModal());
+        EXPECT_TRUE(watcher.WaitPressed(20000));
+        if (c.stored) {
+            ASSERT_GE(value.Length(), static_cast<STRING_SIZE_T>(sizeof(DEVMODEA) - 64)) << "no DEVMODE";
+            const DEVMODEA *devmode = reinterpret_cast<const DEVMODEA *>(static_cast<const char *>(value));
+            EXPECT_EQ(value.Length(), static_cast<STRING_SIZE_T>(devmode->dmSize + devmode->dmDriverExtra));
+            EXPECT_NE('\0', devmode->dmDeviceName[0]);
+        } else {
+            EXPECT_EQ("", Str(value));
+        }
+    }
+}
