@@ -301,3 +301,26 @@ TEST(DATADIALOG, OnlyOkStores)
         EXPECT_GT(calls, 0) << c.what;
     }
 }
+
+TEST(DATADIALOG, EntryWideBindingAndWideBuffer)
+{
+    DATADIALOGBOX box(IDD_TEST_DATA, nullptr, Program());
+    HWND w = box.hWnd;
+    STRING unused("ignored");
+    WSTRING wide(L"\u20AC 5");
+    wchar_t buffer[4] = {L'x', L'x', L'x', L'x'};
+    DATADIALOGITEM *e = new DATADIALOGENTRY(IDC_DATA_ENTRY, unused, 50);
+    e->SetWideBinding(&wide);
+    e->SetRawBinding(buffer, 4);
+    box.AddItem(e);
+    box.InitItems();
+    wchar_t shown[16] = L"";
+    GetDlgItemTextW(w, IDC_DATA_ENTRY, shown, 16);
+    EXPECT_EQ(std::wstring(L"\u20AC 5"), std::wstring(shown));
+    SetDlgItemTextW(w, IDC_DATA_ENTRY, L"\u00E9t\u00E9s");
+    box.ExitItems();
+    EXPECT_EQ(std::wstring(L"\u00E9t\u00E9s"), std::wstring(wide.GetWide()));
+    // The buffer gets size - 1 characters and its terminator.
+    EXPECT_EQ(std::wstring(L"\u00E9t\u00E9"), std::wstring(buffer));
+    EXPECT_EQ("ignored", Str(unused));
+}

@@ -279,3 +279,17 @@ TEST(DATADIALOGITEMS, PrinterStoresItsDevmodeOnOkOnly)
         }
     }
 }
+
+TEST(DATADIALOGITEMS, ListTextWithoutEntriesTakesThePrefix)
+{
+    DATADIALOGBOX box(IDD_TEST_DATA, nullptr, Program());
+    HWND w = box.hWnd;
+    SendDlgItemMessageA(w, IDC_DATA_DROPLIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Fax"));
+    SendDlgItemMessageA(w, IDC_DATA_DROPLIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Voice"));
+    STRING value("vo");
+    box.AddItem(new DATADIALOGLISTTEXT(IDC_DATA_DROPLIST, value));
+    box.InitItems();
+    EXPECT_EQ(1, static_cast<int>(SendDlgItemMessageA(w, IDC_DATA_DROPLIST, CB_GETCURSEL, 0, 0)));
+    box.ExitItems();
+    EXPECT_EQ("Voice", Str(value));
+}
