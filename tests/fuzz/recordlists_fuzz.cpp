@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "common/callers.h"
 #include "common/clients.h"
@@ -18,6 +19,55 @@ void Check(bool condition)
 {
     if (!condition)
         __builtin_trap();
+}
+
+// The matching rule written out plainly, to hold the optimised search against.
+int PlainBestMatch(HASHLIST &list, const std::string &received, const char *canonical, STRING *keyPosition)
+{
+    auto plus00 = [](const std::string &v) {
+        std::string out;
+        for (char c : v)
+            out += c == '+' ? std::string("00") : std::string(1, c);
+        return out;
+    };
+    auto begins = [](const std::string &text, const std::string &prefix) {
+        return prefix.size() <= text.size() && text.compare(0, prefix.size(), prefix) == 0;
+    };
+    const bool hasCanonical = canonical && *canonical;
+    const std::string canon = hasCanonical ? plus00(canonical) : std::string();
+    const STRING entry = *keyPosition;
+    size_t bestR = 0, bestC = 0;
+    int result = -1;
+    for (int i = 0; i < list.NumItems(); ++i) {
+        for (int k = 0; k < 5; ++k) {
+            STRING *stored = nullptr;
+            if (!list[i]->Exists(MATCHNUMBERKEYS[k], &stored) || stored->IsEmpty())
+                continue;
+            std::string forms[2] = {static_cast<const char *>(*stored), ""};
+            for (char c : forms[0])
+                if (!std::strchr(" /-()", c))
+                    forms[1] += c;
+            for (const std::string &v : forms) {
+                bool found = false, whole = false;
+                if (v.size() > bestR && begins(received, v)) {
+                    bestR = v.size();
+                    found = true;
+                    whole = v.size() == received.size();
+                } else if (hasCanonical && plus00(v).size() > bestC && begins(canon, plus00(v))) {
+                    bestC = plus00(v).size();
+                    found = true;
+                    whole = bestC == canon.size();
+                }
+                if (!found)
+                    continue;
+                result = i;
+                *keyPosition = k > 0 ? STRING(k) : entry;
+                if (whole)
+                    return result;
+            }
+        }
+    }
+    return result;
 }
 
 } // namespace
@@ -52,6 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int idx = FindBestMatchNumber(callers, number, number, &position);
     Check(idx >= -1 && idx < callers.NumItems());
     Check(position == "E" || position == "1" || position == "2" || position == "3" || position == "4");
+    STRING plainPosition("E");
+    Check(PlainBestMatch(callers, number.IsNull() ? "" : static_cast<const char *>(number), number, &plainPosition) == idx);
+    Check(plainPosition == position);
     Check(FindBestMatchNumber(list, number, nullptr, nullptr) >= -1);
     return 0;
 }
