@@ -304,3 +304,16 @@ TEST_F(WORKDIRTEST, ChooseWorkDirKeepsAChangedFolderForTheNextStart)
         }
     }
 }
+
+// The browse button opens the folder browser with the dialog's own title text.
+TEST_F(WORKDIRTEST, ChooseWorkDirBrowsesWithItsTitle)
+{
+    Store("ApplicationDataDir", scratch.File("old"));
+    WORKDIR workdir(nullptr, maker.c_str(), nullptr);
+    const std::string title = std::string(OSYS::GetStringFromResource(10122));
+    DIALOGWATCHER watcher({DIALOGSTEP::Press(147, "Data folder"), DIALOGSTEP::Press(IDCANCEL, title.c_str()).After(1500),
+                           DIALOGSTEP::Press(IDCANCEL, "Data folder")});
+    EXPECT_EQ(0, workdir.ChooseWorkDir(nullptr));
+    EXPECT_TRUE(watcher.WaitPressed(20000));
+    EXPECT_EQ("<none>", Stored("ApplicationDataDir.New"));
+}
