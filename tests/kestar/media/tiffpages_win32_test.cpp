@@ -152,12 +152,6 @@ Page Lines(const Page &page)
     return p;
 }
 
-Page WithResolution(Page p, bool fine)
-{
-    p.Fine = fine;
-    return p;
-}
-
 } // namespace
 
 TEST(TIFFPAGES, GroupThreeMultiPageRoundTrip)
