@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # fuzz.sh [BUILD_ROOT]: builds the libFuzzer targets of tests/fuzz with clang (AddressSanitizer and
-# UndefinedBehaviorSanitizer) under BUILD_ROOT/fuzz and runs each for PLX_FUZZ_SECONDS seconds
-# (default 20), starting from its seed corpus tests/fuzz/<name>/.  Fails when a target finds a
-# crash; the input that crashed is kept under BUILD_ROOT/fuzz/artifacts.
+# UndefinedBehaviorSanitizer) under BUILD_ROOT/fuzz and runs them one after another, starting each
+# from its seed corpus tests/fuzz/<name>/.  They share one fixed budget, PLX_FUZZ_BUDGET seconds
+# (default 240), so a new target does not lengthen the test run; each gets at least 5 s.
+# PLX_FUZZ_SECONDS gives every target that many seconds instead (for longer runs by hand).  Fails
+# when a target finds a crash; the input that crashed is kept under BUILD_ROOT/fuzz/artifacts.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=${1:-$top/build}
 dir=$root/fuzz
-seconds=${PLX_FUZZ_SECONDS:-20}
 if [[ ! -f $dir/build.ninja ]]; then
   CC=clang CXX=clang++ cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DPLX_FUZZ=ON >/dev/null
@@ -17,6 +18,11 @@ if ! cmake --build "$dir" -j"${JOBS:-$(nproc)}" | { grep -v '^\[' || true; }; th
   echo "build of the fuzz targets failed" >&2; exit 1
 fi
 mkdir -p "$dir/artifacts"
+targets=0
+for bin in "$dir"/bin/*_fuzz; do [[ -x $bin ]] && targets=$((targets + 1)); done
+budget=${PLX_FUZZ_BUDGET:-240}
+seconds=${PLX_FUZZ_SECONDS:-$(( targets > 0 && budget / targets > 5 ? budget / targets : 5 ))}
+echo "== $targets fuzz targets, ${seconds}s each"
 rc=0
 for bin in "$dir"/bin/*_fuzz; do
   [[ -x $bin ]] || continue
