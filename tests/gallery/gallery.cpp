@@ -378,7 +378,7 @@ const char kSampleTips[] =
     "The fax goes out through the phone server; the list of calls shows when it was sent.\r\n"
     "[TIP]\r\nYou can choose how often these tips are shown in the list below.\r\n";
 
-// The data-bound dialogs of the gallery on sample values; the gallery's own templates 200-203.
+// The data-bound dialogs of the gallery on sample values; the gallery's own templates 400-403.
 void ShowDataDialog()
 {
     HMODULE program = GetModuleHandleA(nullptr);
@@ -394,7 +394,7 @@ void ShowDataDialog()
         r["Id"] = ids[i];
         records.AddItem(r);
     }
-    DATADIALOGBOX box(200, static_cast<HWND>(nullptr), program);
+    DATADIALOGBOX box(400, static_cast<HWND>(nullptr), program);
     box.AddItem(new DATADIALOGCHECK(210, cover));
     box.AddItem(new DATADIALOGCHECK(211, archive));
     box.AddItem(new DATADIALOGRADIO(212, resolution, 0));
@@ -416,9 +416,9 @@ void ShowTabbedDialog(int startPage)
     HMODULE program = GetModuleHandleA(nullptr);
     STRING announce("1"), popup("0"), tone("C:\\Sounds\\ring.wav"), seconds("8");
     WINDOW none;
-    DATADIALOGTABS tabs(201, none, 901, program);
-    DATADIALOG *calls = tabs.NewPage(202, "Calls");
-    DATADIALOG *sounds = tabs.NewPage(203, "Sounds");
+    DATADIALOGTABS tabs(401, none, 901, program);
+    DATADIALOG *calls = tabs.NewPage(402, "Calls");
+    DATADIALOG *sounds = tabs.NewPage(403, "Sounds");
     calls->AddItem(new DATADIALOGCHECK(220, announce));
     calls->AddItem(new DATADIALOGCHECK(221, popup));
     sounds->AddItem(new DATADIALOGENTRY(222, tone, 200));

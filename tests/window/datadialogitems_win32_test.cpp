@@ -40,13 +40,6 @@ std::string Str(const STRING &s)
     return t != nullptr ? t : "(null)";
 }
 
-std::string Text(HWND dialog, int id)
-{
-    char text[256] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
 } // namespace
 
 TEST(DATADIALOGITEMS, ListsByIndexTextAndRecords)
