@@ -30,8 +30,9 @@ for bin in "$dir"/bin/*_fuzz; do
   # New inputs go to a corpus in the build folder; the seeds in the repository stay as they are.
   mkdir -p "$dir/corpus/$name"
   echo "== fuzzing $name for ${seconds}s"
-  if ! "$bin" -max_total_time="$seconds" -artifact_prefix="$dir/artifacts/$name-" \
-       "$dir/corpus/$name" "$top/tests/fuzz/$name" >"$dir/$name.log" 2>&1; then
+  # (Run from the build folder: the assertion log the targets write lands there, not in the clone.)
+  if ! (cd "$dir" && "$bin" -max_total_time="$seconds" -artifact_prefix="$dir/artifacts/$name-" \
+       "$dir/corpus/$name" "$top/tests/fuzz/$name") >"$dir/$name.log" 2>&1; then
     echo "fuzz target $name failed (log: $dir/$name.log):" >&2
     tail -40 "$dir/$name.log" >&2
     rc=1

@@ -8,6 +8,7 @@
 #include "kestar/base/osysinfo.h"
 #include "kestar/base/registry.h"
 #include "kestar/windowing/dialog.h"
+#include "tests/support/cursor_support.h"
 #include "tests/support/logcapture_support.h"
 #include "tests/window/window_test_ids.h"
 
@@ -441,19 +442,17 @@ TEST_F(LISTVIEWTEST, RowAndColumnUnderTheCursor)
     ASSERT_TRUE(SendMessageA(list->hWnd, LVM_GETSUBITEMRECT, 2, reinterpret_cast<LPARAM>(&cell)));
     POINT point = {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
     ClientToScreen(list->hWnd, &point);
-    SetCursorPos(point.x, point.y);
     int column = -1;
-    EXPECT_EQ(12, list->GetHandleAtCursor(&column));
+    EXPECT_EQ(12, AskWithCursorAt(point, [&] { return list->GetHandleAtCursor(&column); }));
     EXPECT_EQ(1, column);
-    EXPECT_EQ(12, list->GetHandleAtCursor(nullptr));
+    EXPECT_EQ(12, AskWithCursorAt(point, [&] { return list->GetHandleAtCursor(nullptr); }));
 
     // Below the last row.
     RECT client;
     GetClientRect(list->hWnd, &client);
     POINT below = {20, client.bottom - 5};
     ClientToScreen(list->hWnd, &below);
-    SetCursorPos(below.x, below.y);
-    EXPECT_EQ(-1, list->GetHandleAtCursor(&column));
+    EXPECT_EQ(-1, AskWithCursorAt(below, [&] { return list->GetHandleAtCursor(&column); }));
     EXPECT_EQ(-1, column);
 }
 

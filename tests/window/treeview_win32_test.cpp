@@ -8,6 +8,7 @@
 #include "kestar/base/logit.h"
 #include "kestar/base/mutexsem.h"
 #include "kestar/windowing/window.h"
+#include "tests/support/cursor_support.h"
 #include "tests/support/logcapture_support.h"
 #include "tests/window/window_test_ids.h"
 
@@ -230,12 +231,10 @@ TEST_F(TREEVIEWTEST, ImagesAndTheItemUnderTheCursor)
     ASSERT_TRUE(SendMessageA(tree->hWnd, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label)));
     POINT point = {(label.left + label.right) / 2, (label.top + label.bottom) / 2};
     ClientToScreen(tree->hWnd, &point);
-    SetCursorPos(point.x, point.y);
-    EXPECT_EQ(2, tree->GetIdAtCursor());
+    EXPECT_EQ(2, AskWithCursorAt(point, [&] { return tree->GetIdAtCursor(); }));
     POINT empty = {200, 300};
     ClientToScreen(tree->hWnd, &empty);
-    SetCursorPos(empty.x, empty.y);
-    EXPECT_EQ(-1, tree->GetIdAtCursor());
+    EXPECT_EQ(-1, AskWithCursorAt(empty, [&] { return tree->GetIdAtCursor(); }));
 }
 
 namespace {
