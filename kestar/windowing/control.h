@@ -22,6 +22,8 @@ public:
 
     // The dialog item id of parent, not owned; id -1: parentOrControl is the control itself.
     static CONTROL FromDialogItem(HWND parentOrControl, int id);
+    // The image-list colour flag (ILC_COLOR...) for a screen of depth bits per pixel.
+    static UINT ImageListColourFlag(int depth);
     // Creates a control of className with WS_CHILD added and id as its child id, owned, with the
     // parent's font.  On failure the assertion "this->hWnd" and false (hWnd null).
     bool Create(HWND parent, int id, const char *className, DWORD style, int x, int y, int width, int height,

@@ -15,6 +15,17 @@ CONTROL::CONTROL(HWND parent, int id, const char *className, DWORD style, int x,
     Create(parent, id, className, style, x, y, width, height, text, exStyle);
 }
 
+UINT CONTROL::ImageListColourFlag(int depth)
+{
+    switch (depth) {
+    case 32: return ILC_COLOR32;
+    case 24: return ILC_COLOR24;
+    case 16: return ILC_COLOR16;
+    case 8: return ILC_COLOR8;
+    default: return ILC_COLOR;
+    }
+}
+
 CONTROL CONTROL::FromDialogItem(HWND parentOrControl, int id)
 {
     return CONTROL(parentOrControl, id);

@@ -35,17 +35,6 @@ std::vector<wchar_t> Writable(const WSTRING &text)
     return copy;
 }
 
-UINT ImageListColourFlag(int depth)
-{
-    switch (depth) {
-    case 32: return ILC_COLOR32;
-    case 24: return ILC_COLOR24;
-    case 16: return ILC_COLOR16;
-    case 8: return ILC_COLOR8;
-    default: return ILC_COLOR;
-    }
-}
-
 void AssertMissingRow(int handle)
 {
     char info[48];
@@ -146,7 +135,7 @@ bool LISTVIEW::SetImages(int cx, int cy, const int *iconIds, int count, bool are
 {
     RemoveStyle(LVS_SMALLICON);
     AddStyle(LVS_REPORT | LVS_SHOWSELALWAYS);
-    HIMAGELIST list = ImageList_Create(cx, cy, ILC_MASK | ImageListColourFlag(GetScreenColorDepth()), 10, 10);
+    HIMAGELIST list = ImageList_Create(cx, cy, ILC_MASK | CONTROL::ImageListColourFlag(GetScreenColorDepth()), 10, 10);
     if (list == nullptr) {
         LOGIT::Printf("LISTVIEW::SetImages ImageList_Create(%d, %d) failed: %lu\n", cx, cy, GetLastError());
         return false;

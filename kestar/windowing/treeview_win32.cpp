@@ -12,17 +12,6 @@
 
 namespace {
 
-UINT ImageListColourFlag(int depth)
-{
-    switch (depth) {
-    case 32: return ILC_COLOR32;
-    case 24: return ILC_COLOR24;
-    case 16: return ILC_COLOR16;
-    case 8: return ILC_COLOR8;
-    default: return ILC_COLOR;
-    }
-}
-
 void AssertMissingItem(int id)
 {
     char info[32];
@@ -89,7 +78,7 @@ bool TREEVIEW::SetImages(int cx, int cy, const int *iconIds, int count, bool are
     AddStyle(TVS_HASBUTTONS | TVS_HASLINES | TVS_DISABLEDRAGDROP | TVS_SHOWSELALWAYS);
     bool all = true;
     if (cx != 0 && cy != 0) {
-        HIMAGELIST list = ImageList_Create(cx, cy, ILC_MASK | ImageListColourFlag(GetScreenColorDepth()), 10, 10);
+        HIMAGELIST list = ImageList_Create(cx, cy, ILC_MASK | CONTROL::ImageListColourFlag(GetScreenColorDepth()), 10, 10);
         if (list == nullptr) {
             LOGIT::Printf("TREEVIEW::SetImages ImageList_Create(%d, %d) failed: %lu\n", cx, cy, GetLastError());
             return false;
