@@ -41,7 +41,7 @@ int DATADIALOGTABS::GetCurrentPage()
 
 LRESULT DATADIALOGTABS::OnNotify(int code, CONTROL *control, LPARAM data)
 {
-    if (code == TCN_SELCHANGE && control != nullptr && control->hWnd == Tabs.hWnd) {
+    if (code == static_cast<int>(TCN_SELCHANGE) && control != nullptr && control->hWnd == Tabs.hWnd) {
         Tabs.PageChanged(Tabs.GetCurSel());
         return 1;
     }
