@@ -34,6 +34,17 @@
 #define IDC_REMEMBERBOX_ICON 10002
 #define IDC_REMEMBERBOX_CHECK 10003
 
+/* The frame of the first-run wizard.  Its pages carry their own hidden statics 666 and 667, whose
+   texts the banner shows; no frame item may have the id 1, 100 or 101 (the lines are 100 and 101). */
+#define IDD_WIZARD 10702
+#define IDC_WIZARD_TITLE 666
+#define IDC_WIZARD_SUBTITLE 667
+#define IDC_WIZARD_PAGEAREA 914  /* placeholder: the page area, as large as the biggest page */
+#define IDC_WIZARD_BANNER 915
+#define IDC_WIZARD_BANNER3 916   /* the product icon on the banner */
+#define IDC_WIZARD_BACK 148
+#define IDC_WIZARD_NEXT 149
+
 /* The product icon, the class icon of last resort of every window. */
 #define IDI_PRODUCT 1
 /* The check marks of check-list lines (16, 24 and 32 pixels). */

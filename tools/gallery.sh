@@ -2,7 +2,7 @@
 # gallery.sh [NAME...]: pictures of the library's windows for reviewers (not a test).  Builds, then
 # under Xvfb and the build's Wine prefix shows each gallery window in turn (tests/gallery: "window",
 # "drawing", "controls", "lists", "popup", "toolbar-wide", "toolbar-narrow", the message boxes, the
-# tip of the day, the open-file dialog, the data-bound dialogs and the work-folder dialog by default), waits for it to report its screen rectangle, grabs
+# tip of the day, the open-file dialog, the data-bound dialogs, the work-folder dialog and the wizard on its first and last page by default), waits for it to report its screen rectangle, grabs
 # the screen and keeps that rectangle as build/gallery/NAME.png.  PLX_GALLERY_ARCH picks the build
 # (x86_64 by default).
 set -euo pipefail
@@ -32,7 +32,7 @@ trap 'rm -rf "$work"' EXIT
 names=("$@")
 [[ ${#names[@]} -gt 0 ]] || names=(window drawing controls lists popup toolbar-wide toolbar-narrow info-box
                                    remembered-box remembered-box-yesno tip-of-day open-file datadialog
-                                   datadialog-tabs datadialog-tabs-second workdir)
+                                   datadialog-tabs datadialog-tabs-second workdir wizard-first wizard-last)
 rc=0
 for name in "${names[@]}"; do
   rect=$work/$name.rect done=$work/$name.done

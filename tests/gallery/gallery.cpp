@@ -5,7 +5,7 @@
 // "toolbar-wide", "toolbar-narrow"), writes its screen rectangle as "left top right
 // bottom" into RECTFILE once it is painted, and ends when DONEFILE exists (at most 60 s later).  The
 // boxes and dialogs that run modally ("info-box", "remembered-box", "remembered-box-yesno",
-// "tip-of-day", "open-file", "datadialog", "datadialog-tabs", "datadialog-tabs-second", "workdir") are shown on the English language library; a thread of the gallery
+// "tip-of-day", "open-file", "datadialog", "datadialog-tabs", "datadialog-tabs-second", "workdir", "wizard-first", "wizard-last") are shown on the English language library; a thread of the gallery
 // reports the dialog's rectangle and ends it once DONEFILE exists.
 #include <windows.h>
 
@@ -46,6 +46,7 @@
 #include "kestar/windowing/updown.h"
 #include "kestar/windowing/window.h"
 #include "kestar/windowing/windraw.h"
+#include "kestar/windowing/wizard.h"
 
 #include <commctrl.h>
 
@@ -428,6 +429,40 @@ void ShowTabbedDialog(int startPage)
     tabs.DoModal(startPage);
 }
 
+// The wizard on the language library's frame with the gallery's pages 404 and 405.  The step to
+// picture waits for the script's button; the other one moves on by itself.
+struct WIZARDSAMPLE {
+    int shownStep; // the index of the step in the picture
+    STRING numbers[3];
+    STRING names[3];
+};
+
+int WizardStep(WIZARD *wizard, DATADIALOG *page, int idstep, void *data)
+{
+    WIZARDSAMPLE *sample = static_cast<WIZARDSAMPLE *>(data);
+    int index = idstep == 1 ? 0 : 1;
+    if (index == 0) {
+        for (int i = 0; i < 3; i++) {
+            page->AddItem(new DATADIALOGENTRY(201 + 2 * i, sample->numbers[i], 64));
+            page->AddItem(new DATADIALOGENTRY(202 + 2 * i, sample->names[i], 64));
+        }
+    }
+    if (index != sample->shownStep)
+        PostMessageA(wizard->hWnd, WM_COMMAND, MAKEWPARAM(WIZARD::ID_NEXT, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(wizard->hWnd, WIZARD::ID_NEXT)));
+    return wizard->RunStep();
+}
+
+void ShowWizard(int shownStep)
+{
+    HMODULE program = GetModuleHandleA(nullptr);
+    WIZARDSAMPLE sample = {shownStep, {"301234567", "301234568", ""}, {"Office", "Office fax", ""}};
+    WIZARD wizard(10702, nullptr, "Do you want to go on with the set-up?", -1);
+    wizard.AddStep(1, 404, program, WizardStep, &sample);
+    wizard.AddStep(9, 405, program, WizardStep, &sample);
+    wizard.Run();
+}
+
 // Shows one of the modal boxes on the main thread; 0 when the name is one of them.
 int ShowModal(const char *name, const char *rectFile, const char *doneFile)
 {
@@ -436,7 +471,8 @@ int ShowModal(const char *name, const char *rectFile, const char *doneFile)
         int button;
     } entries[] = {{"info-box", IDOK}, {"remembered-box", IDOK}, {"remembered-box-yesno", IDNO},
                    {"tip-of-day", IDCANCEL}, {"open-file", IDCANCEL}, {"datadialog", IDCANCEL},
-                   {"datadialog-tabs", IDCANCEL}, {"datadialog-tabs-second", IDCANCEL}, {"workdir", IDCANCEL}};
+                   {"datadialog-tabs", IDCANCEL}, {"datadialog-tabs-second", IDCANCEL}, {"workdir", IDCANCEL},
+                   {"wizard-first", WIZARD::ID_NEXT}, {"wizard-last", WIZARD::ID_NEXT}};
     int button = -1;
     for (const ENTRY &e : entries)
         if (std::strcmp(name, e.name) == 0)
@@ -487,6 +523,10 @@ int ShowModal(const char *name, const char *rectFile, const char *doneFile)
         ShowTabbedDialog(0);
     } else if (std::strcmp(name, "datadialog-tabs-second") == 0) {
         ShowTabbedDialog(1);
+    } else if (std::strcmp(name, "wizard-first") == 0) {
+        ShowWizard(0);
+    } else if (std::strcmp(name, "wizard-last") == 0) {
+        ShowWizard(1);
     } else if (std::strcmp(name, "workdir") == 0) {
         // A maker key of the gallery's own that nobody has: the folder field starts empty, and
         // Cancel writes nothing.

@@ -45,6 +45,10 @@
 #define IDC_TABS_TAB 901
 #define IDC_PAGE_CHECK 460
 #define IDC_PAGE_EDIT 461
+#define IDD_TEST_WIZPAGE1 407 /* a wizard page: its title and subtitle statics and an edit */
+#define IDD_TEST_WIZPAGE2 408 /* the last wizard page: its title and subtitle statics and a check box */
+#define IDC_WIZPAGE_EDIT 462
+#define IDC_WIZPAGE_CHECK 463
 #define IDM_TEST_CONTEXT 310  /* a context menu: its items at the top level */
 #define IDM_TEST_ALPHA 311
 #define IDM_TEST_BETA 312     /* grayed */
