@@ -79,6 +79,7 @@ enum ACTION {
     CANCEL,      // posts Cancel
     CLOSE,       // posts WM_CLOSE, as the close box does
     TYPE_ENTER,  // types "Anna" into the page's edit, then posts IDOK
+    RETURN_KEY,  // presses Enter in the page's edit
     SKIP,        // returns -1 without running the step
 };
 
@@ -162,6 +163,10 @@ int Step(WIZARD *wizard, DATADIALOG *page, int idstep, void *data)
         for (char c : std::string("Anna"))
             PostMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 1);
         PostMessageA(frame, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        break;
+    case RETURN_KEY:
+        PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
+        PostMessageA(edit, WM_KEYUP, VK_RETURN, 0xC0000001);
         break;
     case SKIP:
         script->passes.push_back(pass);
@@ -277,8 +282,8 @@ TEST_F(WIZARDTEST, ForwardBackAndFinish)
     for (const CASE &c : cases) {
         ORVAKAPP::SetLocale(c.locale);
         SCRIPT script;
-        // Type and Enter; Back; Next with the name still there; Next on the last page finishes.
-        script.actions = {TYPE_ENTER, BACK, NEXT, NEXT};
+        // Type and IDOK; Back; Enter with the name still there; Next on the last page finishes.
+        script.actions = {TYPE_ENTER, BACK, RETURN_KEY, NEXT};
         WIZARD wizard(IDD_WIZARD, "Welcome", "Stop the set-up?", -1);
         AddSteps(wizard, script, false);
         EXPECT_EQ(1, wizard.Run()) << c.finish;
@@ -302,6 +307,7 @@ TEST_F(WIZARDTEST, ForwardBackAndFinish)
         EXPECT_EQ("Anna", again.edit);
         EXPECT_FALSE(again.backShown);
         EXPECT_EQ("&Next >", again.next);
+        EXPECT_EQ(149, again.runStep); // the Enter key
         EXPECT_EQ(149, script.passes[3].runStep);
         EXPECT_EQ("Anna", Str(script.name));
         EXPECT_EQ(nullptr, wizard.GetPage());
