@@ -17,6 +17,23 @@
 #define IDS_WORKDIR_NEXTSTART 10121 /* the new work folder takes effect at the next start */
 #define IDS_WORKDIR_CHOOSE 10122   /* title of the folder chooser of the work-folder dialog */
 
+/* Call item texts: most hold several phrases separated by "|" (the code names their order). */
+#define IDS_CALLSTATES 2907        /* ringing, hung up at $TIME, taken elsewhere, unknown, rejected, ignored */
+#define IDS_MESSAGESTATES 2929     /* announcement, played, recording, $HOWMANY messages, called for it, remote */
+#define IDS_FAXSTATES 2956         /* receiving, received, $HOWMANY pages, failed */
+#define IDS_JOBPENDING 2942        /* a job waits to be sent */
+#define IDS_SMSPROGRESS 2943       /* SMS: calling $NAME ($CURRENT, $TOTAL), error, waiting $SECONDS, SMS, sent, failed, aborted */
+#define IDS_FAXPROGRESS 2966       /* fax: calling, error, waiting, fax, sent, failed, aborted, $PERCENT, $UNITS, cancel, $BYTES, line */
+#define IDS_MAILSTATES 2989        /* e-mail, sent ($CODE), not sent ($CODE) */
+#define IDS_NUMBERUNKNOWN 2911     /* a caller number the network did not give */
+#define IDS_NUMBERSUPPRESSED 2912  /* a caller number the caller withheld */
+#define IDS_NUMBERUNREGISTERED 2919 /* a caller number that is not registered */
+#define IDS_CALLERSUBTYPES 2988    /* the kinds of number: phone, fax, mobile, office, data */
+#define IDS_POPUPHISTORY 2921      /* heading of the earlier calls of a caller */
+#define IDS_DAYWORDS 2951          /* today, yesterday, Sunday ... Saturday */
+#define IDS_FAXREPORTWORDS 3030    /* normal, high, fax sent, fax received, seconds unit, $PAGES more pages */
+#define IDS_FAXREPORT 3031         /* the fax transmission report: $TYPE $CSID $START $DURA $RES $PAGES $MODE $BIT $MSN $DEST $STATUS */
+
 /* The tip of the day: the frequencies of its drop-down list ("|"-separated, index = style) and
    its dialog. */
 #define IDS_TIPOFDAY_STYLES 10111
