@@ -14,18 +14,24 @@
 
 #include <atomic>
 
+#include "client/itemtexts.h"
 #include "common/callers.h"
 #include "common/clients.h"
 #include "common/targets.h"
 #include "kestar/base/critsect.h"
 #include "kestar/base/hash.h"
 #include "kestar/base/hashlist.h"
+#include "kestar/base/mutexsem.h"
 #include "kestar/base/string.h"
 #include "kestar/base/stringarray.h"
 #include "kestar/base/workdir.h"
 #include "kestar/windowing/window.h"
 
+// mmsystem.h names the narrow or wide PlaySound function through a macro; APP has one of its own.
+#undef PlaySound
+
 class COMMINTERFACE;
+class MAPICLASS;
 class STATUSBAR;
 class TASKBARICON;
 
@@ -100,6 +106,60 @@ public:
     // One error box per non-empty "file|name" entry of files.
     void AlertBrokenFiles(STRINGARRAY &files);
 
+    // A call item in the language library's words (ITEMTEXTS); the display options are read from
+    // the settings.  The item may be locked: keys it lacks read as empty.
+    STRING GetItemStatusText(HASH &item);
+    STRING GetItemTimeText(HASH &item);
+    STRING GetCallerNumberFrontend(HASH &item);
+    STRING GetTargetFrontend(HASH &item);
+    STRING GetCallerFrontend(HASH &item);
+    STRING GetCallerFullFrontend(HASH &item);
+    // The fax transmission result filled into templ (text 3031 for the sending report).
+    STRING GetTransmissionInfoText(HASH &item, const char *templ);
+    // The call pop-up's text and look for item (see ITEMTEXTS::FillPopup); items is the list
+    // holding it, whose items lock the caller holds.
+    POPUPTEXT FillPopupString(HASH &item, HASH *caller, HASH *target, DYNARRAY<HASH> &items);
+
+    // Caller identification of a new call.  Each returns 1 and caller = a copy of the found
+    // record (keyPosition, may be null: the matched number key's position as
+    // FindBestMatchNumber's) when found, else 0 with both unchanged.
+    // The phone book (Callers), under its lock.
+    int FindPrimaryCaller(const char *number, const char *canonical, HASH &caller, STRING *keyPosition);
+    // The active MAPI address books of "MapiAddressBooks", searched for the canonical number (its
+    // last four characters when it has six or more); 0 while Mapi is not up and running.
+    int FindMapiCaller(const char *number, const char *canonical, HASH &caller, STRING *keyPosition);
+    // The secondary caller file, read into list under lock; with a program (empty: none) whose
+    // number is not in list yet, the program runs first (at most CLIENTTIMING LOOKUPPROGRAM) to
+    // write the file.
+    int FindSecondaryCaller(const char *number, const char *canonical, HASH &caller, HASHLIST &list, MUTEXSEM &lock,
+                            const char *file, int csv, const char *program);
+    // The three lookups in the order of a new call: the phone book for every item; for other
+    // items than jobs ("FAXCALL", "FAXPOLL", "SMSCALL", "MAILCALL") then MAPI when
+    // "MapiCallerSearch" is set, then the secondary caller file ("SecondaryCallerFile...");
+    // afterwards the secondary list is emptied unless "SecondaryCallerFileKeep" or
+    // "SecondaryCallerFileDoExecute" is set.  item: a call item (read only).  The source of the
+    // found caller, or CALLER_NONE with caller and keyPosition unchanged.
+    enum CALLERSOURCE { CALLER_NONE = 0, CALLER_PRIMARY = 1, CALLER_MAPI = 2, CALLER_SECONDARY = 3 };
+    int IdentifyCaller(HASH &item, HASH &caller, STRING *keyPosition);
+    // Reads the secondary caller file into SecondaryCallers (see CALLHELPERS).
+    void LoadSecondaryCallers(const char *file, int csv);
+    // Rebuilds the address-book list text list from Mapi's address books, keeping each book's
+    // "Active" (all "1" with activateAll).  Mapi must be up and running (assertion).
+    void UpdateMapiAdrBooklist(int activateAll, STRING &list);
+    // The command line of target targetIdx's program with the call macros filled (see
+    // CALLHELPERS::BuildProgramCommandLine); caller may be null.  Empty for a bad index.
+    STRING BuildProgramCommandLine(int targetIdx, HASH *caller, const char *canonical, const char *number,
+                                   const char *callType);
+    // Thread body: plays the tab-separated sound files of soundList (a STRING made with new; the
+    // thread deletes it) one after the other under SoundLock, so the sounds of two calls never
+    // overlap.  0.
+    static unsigned PlaySound(void *soundList);
+    // Starts PlaySound on a thread of its own with a copy of soundList; nothing for an empty list.
+    static void StartPlaySound(const char *soundList);
+    // Appends the call-log line of item to file (csv: the CSV form with the user's list
+    // separator) under CallLogLock.  1 when a line was written.
+    int AppendCallLog(const char *file, int csv, HASH &item);
+
     // The settings, read and written under SettingsLock; a missing name reads as empty.
     STRING GetSetting(const char *name);
     void SetSetting(const char *name, const char *value);
@@ -149,6 +209,12 @@ public:
     std::atomic<int> Constructing{1};  // 1 until the constructor has finished
     std::atomic<int> CleaningUp{0};    // set when Cleanup starts
     std::atomic<int> ArchiveViewActive{0};
+    HASHLIST SecondaryCallers;  // the secondary caller file's records; SecondaryCallersLock
+    MUTEXSEM SecondaryCallersLock; // held through a lookup, its program included
+    MAPICLASS *Mapi;            // owned; null until MAPI is loaded; MapiLock
+    MUTEXSEM MapiLock;
+    MUTEXSEM CallLogLock;       // one call-log line at a time
+    static MUTEXSEM SoundLock;  // process-wide: one call's sounds at a time
 };
 
 #endif

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "client/callhelpers.h"
 #include "client/clientglobals.h"
 #include "client/clienttiming.h"
 #include "client/comminterface.h"
@@ -73,7 +74,7 @@ APP::APP(int startMinimized)
     : WINDOW(WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, OSYS::GetStringFromResource(IDS_APPTITLE),
              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, kClassIconId, 0, gMainWindowClass),
       WorkDir(nullptr, "Orvak", nullptr), StatusBar(nullptr), Comm(nullptr), TrayIcon(nullptr),
-      TrayIconId(kTrayIconNotLoggedOn)
+      TrayIconId(kTrayIconNotLoggedOn), Mapi(nullptr)
 {
     LOGIT::Printf("APP::APP() entered\n");
 
@@ -135,6 +136,10 @@ void APP::Cleanup()
     delete StatusBar;
     StatusBar = nullptr;
     ActiveClients.DeleteAll();
+    MapiLock.Obtain();
+    delete Mapi;
+    Mapi = nullptr;
+    MapiLock.Release();
     LOGIT::Printf("APP::Cleanup done\n");
 }
 
@@ -380,10 +385,7 @@ STRING APP::ExtractPhoneNumber(const char *text)
 
 int APP::FindBestMatchNumberIdx(HASHLIST &list, const char *number, const char *canonical, STRING *keyPosition)
 {
-    const int idx = FindBestMatchNumber(list, number, canonical, keyPosition);
-    LOGIT::Printf("APP::FindBestMatchNumberIdx what=%s, whatcano=%s, idx=%d\n", number ? number : "<NULL>",
-                  canonical ? canonical : "<NULL>", idx);
-    return idx;
+    return CALLHELPERS::BestMatchIdx(list, number, canonical, keyPosition);
 }
 
 void APP::ItemDelete(const char *itemId)

@@ -14,8 +14,8 @@ struct ENTRY {
     int defaultMs;
 };
 const ENTRY kWaits[CLIENTTIMING::COUNT] = {{"RPC", 40000}, {"CONNECT", 60000}, {"EOT", 500}, {"DTMFHINT", 500},
-                                          {"CALLERS", 80000}};
-std::atomic<int> gWaits[CLIENTTIMING::COUNT] = {{40000}, {60000}, {500}, {500}, {80000}};
+                                          {"CALLERS", 80000}, {"LOOKUPPROGRAM", 60000}};
+std::atomic<int> gWaits[CLIENTTIMING::COUNT] = {{40000}, {60000}, {500}, {500}, {80000}, {60000}};
 
 } // namespace
 

@@ -18,6 +18,7 @@ public:
         EOT,      // "EOT": the closing byte of a remote call: 500
         DTMFHINT, // "DTMFHINT": between the hint before DTMF tones and the tones: 500
         CALLERS,  // "CALLERS": the result of "GETCALLERS" for the fax dialogs' phone book: 80000
+        LOOKUPPROGRAM, // "LOOKUPPROGRAM": the secondary caller lookup's program: 60000
         COUNT
     };
 

@@ -93,6 +93,10 @@ bool SetAutostart(const char *valueName, const char *command);
 // playing; returns at once unless wait is set.  A failure is logged as a quiet assertion failure.
 bool PlaySoundFile(const char *file, bool wait);
 
+// The user's list separator (LOCALE_SLIST, at most 16 bytes; "," natively or when it cannot be
+// read).
+STRING GetListSeparator();
+
 // Writes and deletes a small file in folder with write-through, so that a sleeping disk spins up.
 void WakeupHarddisk(const char *folder);
 // Ends a running screen saver.

@@ -97,4 +97,9 @@ bool SetCurrentDirectory(const char *path)
     return path != nullptr && chdir(path) == 0;
 }
 
+STRING GetListSeparator()
+{
+    return STRING(",");
+}
+
 } // namespace OSYS

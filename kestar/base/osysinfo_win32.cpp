@@ -261,6 +261,16 @@ bool SetAutostart(const char *valueName, const char *command)
     return key.WriteString(valueName, quoted);
 }
 
+STRING GetListSeparator()
+{
+    char separator[16] = {0};
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SLIST, separator, sizeof separator) <= 0 || !separator[0]) {
+        LOGIT::Printf("OSYS::GetListSeparator GetLocaleInfo failed: %lu\n", GetLastError());
+        return STRING(",");
+    }
+    return STRING(separator);
+}
+
 bool PlaySoundFile(const char *file, bool wait)
 {
     LOGIT::Printf("OSYS::PlaySoundFile %s (wait= %d)\n", file ? file : "<null>", wait ? 1 : 0);

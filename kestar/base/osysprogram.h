@@ -33,6 +33,10 @@ bool StartProgram(const char *program, const char *parameters, const char *workF
 // StartProgram(command, "", null, windowTitle, wait ? START_WAIT : 0, null, null).
 bool RunProgram(const char *command, const char *windowTitle, bool wait);
 bool RunProgramWithParms(const char *command, const char *parameters, const char *windowTitle, bool wait);
+// Starts command (as RunProgram) and waits for its end at most timeoutMs (-1: without limit).
+// 1 when it ended, 0 when it still runs after the time (it is left running), -1 when it could not
+// be started.
+int RunProgramTimed(const char *command, const char *windowTitle, int timeoutMs);
 
 // The command line StartProgram builds: "\"program\" parameters" (the program as it stands when it
 // is already quoted), or the program alone without parameters.

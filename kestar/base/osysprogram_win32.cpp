@@ -134,6 +134,22 @@ bool RunProgram(const char *command, const char *windowTitle, bool wait)
     return StartProgram(command, "", nullptr, windowTitle, wait ? START_WAIT : 0, nullptr, nullptr);
 }
 
+int RunProgramTimed(const char *command, const char *windowTitle, int timeoutMs)
+{
+    PROCESS_INFORMATION pi;
+    std::memset(&pi, 0, sizeof(pi));
+    if (!StartProgram(command, "", nullptr, windowTitle, 0, &pi, nullptr))
+        return -1;
+    const DWORD waited = WaitForSingleObject(pi.hProcess, timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs));
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    if (waited == WAIT_TIMEOUT) {
+        LOGIT::Printf("OSYS::RunProgramTimed %s still runs after %d ms\n", Safe(command), timeoutMs);
+        return 0;
+    }
+    return 1;
+}
+
 bool RunProgramWithParms(const char *command, const char *parameters, const char *windowTitle, bool wait)
 {
     return StartProgram(command, parameters, nullptr, windowTitle, wait ? START_WAIT : 0, nullptr, nullptr);
