@@ -242,7 +242,10 @@ STRING CALLHELPERS::CallLogLine(HASH &item, int csv, const char *separator, cons
         line = Std(caller) + " -> " + Std(target) + " (" + Std(time) + " " + Std(status) + ")";
     }
     line += "\r\n";
-    return STRING(line.c_str());
+    // Appended by length: a zero byte in a name must not cut the line before its end.
+    STRING text("");
+    text.Append(line.data(), static_cast<STRING_SIZE_T>(line.size()));
+    return text;
 }
 
 int CALLHELPERS::AppendCallLog(MUTEXSEM &lock, const char *file, int csv, const char *separator, HASH &item,

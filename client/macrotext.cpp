@@ -31,5 +31,7 @@ STRING MACROTEXT::Expand(const char *text, const MACRO *macros, int count)
             }
         }
     }
-    return STRING(out.c_str());
+    STRING result("");
+    result.Append(out.data(), static_cast<STRING_SIZE_T>(out.size()));
+    return result;
 }
