@@ -110,6 +110,12 @@ TEST(OSYSPROGRAM, StartProgramThatCannotStart)
     EXPECT_FALSE(OSYS::RunProgram("plx-no-such-program-anywhere.exe", nullptr, true));
 }
 
+TEST(OSYSPROGRAM, RunProgramTimedTellsEndedFromNotStarted)
+{
+    EXPECT_EQ(OSYS::RunProgramTimed((Cmd() + " /c exit 4").c_str(), "plx test", 20000), 1);
+    EXPECT_EQ(OSYS::RunProgramTimed("C:\\plx-no-such-folder\\none.exe", nullptr, 100), -1);
+}
+
 namespace {
 
 std::string StartProbe()
