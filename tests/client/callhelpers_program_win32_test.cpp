@@ -14,6 +14,7 @@
 #include "client/clientglobals.h"
 #include "client/clienttiming.h"
 #include "kestar/base/orvakapp.h"
+#include "kestar/base/osysinfo.h"
 #include "kestar/base/osysresource.h"
 #include "kestar/devices/mapiclass.h"
 #include "tests/support/childprogram_support.h"
@@ -219,4 +220,41 @@ TEST_F(CALLHELPERSAPP, MapiLookupByTheEndOfTheCanonicalNumber)
     EXPECT_EQ(App->FindMapiCaller("01715554443", "994443", off, nullptr), 0);
     App.reset();
     FreeLibrary(mapi);
+}
+
+TEST_F(CALLHELPERSAPP, TextsAndCallLogThroughTheClient)
+{
+    HASH item("CallerName=Anna\nCallerSubtype=2\nCallerBeautified=030 1234\nTargetNameSrv=Office\n"
+              "TargetNumber=555\nStatus=RINGING\nComment=back\nLTime=1773309600\nType=SOUND\n");
+    item.AllowNewKeys(0);
+    EXPECT_EQ(S(App->GetItemStatusText(item)), "Ringing  [back]");
+    EXPECT_EQ(S(App->GetTargetFrontend(item)), "Office");
+    EXPECT_EQ(S(App->GetCallerFullFrontend(item)), "Anna (Mobile)");
+    App->SetSetting("ShowNumberForKnownCallers", "1");
+    EXPECT_EQ(S(App->GetCallerFullFrontend(item)), "Anna (Mobile) [030 1234]");
+
+    HASHLIST items;
+    items.AddItem(item);
+    App->SetSetting("PopupText", "$from -> $to\r\n");
+    App->SetSetting("PopupBlink", "1");
+    const POPUPTEXT popup = App->FillPopupString(item, nullptr, nullptr, items);
+    EXPECT_EQ(S(popup.Text), "Anna (Mobile) [030 1234] -> Office");
+    EXPECT_EQ(popup.Blink, 1);
+
+    // The CSV form joins the quoted texts by the user's list separator.
+    const std::string log = Work.File("calls.csv");
+    ASSERT_EQ(App->AppendCallLog(log.c_str(), 1, item), 1);
+    const std::string separator = S(OSYS::GetListSeparator());
+    EXPECT_EQ(ReadWholeFile(log), "\"Anna\"" + separator + "\"Office\"" + separator + "\"" +
+                                      S(App->GetItemTimeText(item)) + "\"" + separator + "\"Ringing  [back]\"\r\n");
+    EXPECT_EQ(App->AppendCallLog("", 1, item), 0);
+
+    // The target's program line from the target list.
+    HASH target("Name=Office\nNumber=555\nProgram=notify.exe\nProgParm=$vonname $anname $anruftyp\n");
+    App->Targets.AddItem(target);
+    EXPECT_EQ(S(App->BuildProgramCommandLine(0, nullptr, "+49301234", "0301234", "SOUND")),
+              "notify.exe <unknown> Office SOUND");
+    LOGCAPTURE capture;
+    EXPECT_EQ(S(App->BuildProgramCommandLine(1, nullptr, "", "", "")), "");
+    EXPECT_EQ(capture.Failures(), 1);
 }
