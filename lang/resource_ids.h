@@ -34,6 +34,13 @@
 #define IDS_FAXREPORTWORDS 3030    /* normal, high, fax sent, fax received, seconds unit, $PAGES more pages */
 #define IDS_FAXREPORT 3031         /* the fax transmission report: $TYPE $CSID $START $DURA $RES $PAGES $MODE $BIT $MSN $DEST $STATUS */
 
+/* The main window's support texts. */
+#define IDS_LISTFILTER 2987        /* the list filter: all entries, calls, messages, faxes, calls/messages/faxes */
+#define IDS_ARCHIVEFILTER 3033     /* names the list while the archive (a search result) is shown */
+#define IDS_TIPSFILE 2993          /* the file name of the tips of the day, in the program folder */
+#define IDS_OVERWRITESOUND 2995    /* a recording is about to replace an existing sound file */
+#define IDS_NOFAXRIGHT 3039        /* faxes cannot be sent or polled: no right, or the server has no fax */
+
 /* The tip of the day: the frequencies of its drop-down list ("|"-separated, index = style) and
    its dialog. */
 #define IDS_TIPOFDAY_STYLES 10111

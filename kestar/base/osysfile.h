@@ -24,7 +24,7 @@ void LastErrorText(char *text, size_t size);
 
 } // namespace OSYSFILE
 
-// true when path names an existing file or folder.
+// true when path names an existing file; a folder is no file.
 bool FileExists(const char *path);
 
 #endif

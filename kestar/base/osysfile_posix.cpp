@@ -49,5 +49,6 @@ void OSYSFILE::LastErrorText(char *text, size_t size)
 
 bool FileExists(const char *path)
 {
-    return OSYSFILE::Exists(path);
+    struct stat st;
+    return path != nullptr && stat(path, &st) == 0 && !S_ISDIR(st.st_mode);
 }

@@ -59,5 +59,8 @@ void OSYSFILE::LastErrorText(char *text, size_t size)
 
 bool FileExists(const char *path)
 {
-    return OSYSFILE::Exists(path);
+    if (path == nullptr)
+        return false;
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
