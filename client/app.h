@@ -15,8 +15,10 @@
 #include <atomic>
 
 #include "client/itemtexts.h"
+#include "client/itemview.h"
 #include "common/callers.h"
 #include "common/clients.h"
+#include "common/serveroptions.h"
 #include "common/targets.h"
 #include "kestar/base/critsect.h"
 #include "kestar/base/hash.h"
@@ -159,6 +161,53 @@ public:
     // Appends the call-log line of item to file (csv: the CSV form with the user's list
     // separator) under CallLogLock.  1 when a line was written.
     int AppendCallLog(const char *file, int csv, HASH &item);
+    // Gives a call item read from the server or from "recentcalls.ini" its default keys, a new
+    // unique id as handle when it has none, and closes its key table (CALLITEM::Prepare).
+    static void PrepareCallItem(HASH &item);
+    // Completes the server's options record with every key and its default, the telephony
+    // location (GetLocation) and a gateway of the SMS provider table, and closes its key table
+    // (SERVEROPTIONS::Prepare).  The record's lock state from before.
+    int PrepareServerOptions(HASH &options);
+    // The telephony location of PrepareServerOptions (tapiGetLocationInfo's country and city
+    // codes; 0 on success).  Tests put their own in its place.
+    static SERVEROPTIONS::LOCATIONFUNCTION GetLocation;
+
+    // The value of a right ("PermLocalCallers", ...) from the logon as a number; 0 when the
+    // rights lack it.  Under RightsLock.
+    int CheckPermission(const char *right);
+    // Replaces the rights (the logon's record); under RightsLock.
+    void SetRights(const HASH &rights);
+
+    // The local list files of the work folder.  Each loader holds its list's lock for the whole
+    // reload.  Callers: reloads "callers.ini" with "PermLocalCallers", else leaves the list empty.
+    void GetLocalCallers();
+    // Targets: with "PermLocalTargets" "targets.ini" and then the server's targets merged into it;
+    // without, the server's targets, which never start a program here ("RunProg" "0", no
+    // "Program" and "ProgParm").  Every record gets a new handle.
+    void GetLocalTargets();
+    // The current calls: "recentcalls.ini" with "PermLocalRecentcalls" and load set; without the
+    // right the last id kept for server (when given) goes back to "0".  Every item is prepared and
+    // counts as ended ("InProgress" "0").
+    void GetLocalRecentcalls(const char *server, int load);
+    // Writes the chosen files, each only with its right (the settings always): the current calls
+    // to "recentcalls.ini", Callers to "callers.ini", Targets to "targets.ini", the settings to
+    // "parlomatix.ini"; unused has no effect.  Each file is replaced whole, atomically.  Nothing is
+    // written once the session ended or while NoSave is set.  0 (and a log line) when a write
+    // failed, else 1.
+    int SaveLocalFiles(int recentCalls, int callers, int unused, int targets, int settings);
+    // Copies "parlomatix.ini", "callers.ini", "targets.ini" and "recentcalls.ini" of the work
+    // folder to the same names with ".bak" appended, each under a temporary name renamed over the
+    // old copy; a missing file is skipped.  0 when a copy failed, else 1.
+    int BackupIniFiles();
+
+    // Fetches the server's target number ("*": all) and merges it (UpdateTargetsFromServer, a full
+    // rebuild for "*").  1 when a list was received.
+    int GetServerTargets(const char *number);
+    // Merges received targets into Targets by "Number" (ignoring case): a new one is prepared with
+    // a new handle and takes every received key it has; an existing one keeps its local keys
+    // (name, colours, icon, sound, program).  A full rebuild removes the targets the received list
+    // lacks.  Then saves "targets.ini" (SaveLocalFiles).
+    void UpdateTargetsFromServer(HASHLIST &received, int fullRebuild);
 
     // The settings, read and written under SettingsLock; a missing name reads as empty.
     STRING GetSetting(const char *name);
@@ -186,6 +235,8 @@ public:
 
     LRESULT OnSized() override;
     LRESULT OnDestroy() override;
+    // The Windows session ends: cleans up, then no local file is saved any more.
+    LRESULT OnEndSession() override;
 
     HASH Settings;              // the client settings of "parlomatix.ini"; SettingsLock
     CRITSECT SettingsLock;
@@ -196,10 +247,15 @@ public:
     int TrayIconId;             // 2093 while not logged on
     STRING TrayTooltip;
     CLIENTS ActiveClients;      // "Name", "PeerId", "Port", "PassiveMode"; its own lock
+    ITEMVIEW ItemView;          // the current calls and messages (list 2002); its items lock
+    ITEMVIEW ArchiveView;       // the archive (list 2003); its items lock
     CALLERS Callers;            // the phone book; its own lock
     TARGETS Targets;            // the own numbers; its own lock
     CLIENTS Clients;            // the server's users; its own lock
-    HASH Rights;                // the user's rights from the logon ("Perm..." keys)
+    HASH Rights;                // the user's rights from the logon ("Perm..." keys); RightsLock
+    CRITSECT RightsLock;
+    std::atomic<int> SessionEnded{0}; // set on WM_ENDSESSION after the clean-up: no saves
+    std::atomic<int> NoSave{0};       // set while the local files must not be written
     std::atomic<int> PoweredDown{0}; // set while the PC is suspended
     STRING LoggedOnServer;      // the logged-on server's name; ServerLock
     STRING ServerPort;          // its port; ServerLock

@@ -60,6 +60,8 @@ bool SameText(STRING a, const char *b)
 const int kStatusBarId = 2004;
 const int kTrayIconNotLoggedOn = 2093;
 const int kClassIconId = 2000;
+const int kItemViewId = 2002;
+const int kArchiveViewId = 2003;
 
 long WindowsMakeCall(const char *destination, const char *appName, const char *calledParty, const char *comment)
 {
@@ -74,7 +76,8 @@ APP::APP(int startMinimized)
     : WINDOW(WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, OSYS::GetStringFromResource(IDS_APPTITLE),
              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, kClassIconId, 0, gMainWindowClass),
       WorkDir(nullptr, "Orvak", nullptr), StatusBar(nullptr), Comm(nullptr), TrayIcon(nullptr),
-      TrayIconId(kTrayIconNotLoggedOn), Mapi(nullptr)
+      TrayIconId(kTrayIconNotLoggedOn), ItemView(this, this, kItemViewId), ArchiveView(this, this, kArchiveViewId),
+      Mapi(nullptr)
 {
     LOGIT::Printf("APP::APP() entered\n");
 

@@ -109,3 +109,66 @@ void TARGETS::Prepare(HASH &record, uint32_t handle)
         beep = "0";
     record.AllowNewKeys(0);
 }
+
+const char *const TARGETS::LOCALKEYS[] = {"Name",       "CustomColor", "BackColor", "TextColor",
+                                          "CustomIcon", "Sound",       "RunProg",   "Program",
+                                          "ProgParm",   "ProgClick"};
+const int TARGETS::NUMLOCALKEYS = static_cast<int>(sizeof(LOCALKEYS) / sizeof(LOCALKEYS[0]));
+
+namespace {
+
+bool IsLocalKey(const STRING &key)
+{
+    for (int i = 0; i < TARGETS::NUMLOCALKEYS; ++i)
+        if (key == STRING(TARGETS::LOCALKEYS[i]))
+            return true;
+    return false;
+}
+
+// A record's "Number"; empty when it has none.
+STRING NumberOf(HASH &record)
+{
+    STRING *value = nullptr;
+    return record.Exists("Number", &value) && !value->IsNull() ? *value : STRING("");
+}
+
+} // namespace
+
+int TARGETS::MergeFromServer(HASHLIST &received, int fullRebuild)
+{
+    Lock();
+    received.Lock();
+    for (int r = 0; r < received.NumItems(); ++r) {
+        HASH *from = received[r];
+        const STRING number = NumberOf(*from);
+        int idx = FindValue("Number", number, 1);
+        const bool isNew = idx == -1;
+        if (isNew) {
+            HASH target;
+            Prepare(target, NewHandle());
+            target["Number"] = number;
+            AddItem(target);
+            idx = FindValue("Number", number, 1);
+            if (idx == -1) {
+                LOGIT::Assert(0, "idx!=-1", __FILE__, __LINE__, number, 0);
+                continue;
+            }
+        }
+        HASH *target = (*this)[idx];
+        for (int k = 0; k < from->NumKeys(); ++k) {
+            const STRING &key = from->GetKeyAt(k);
+            if (!target->Exists(key) || (!isNew && IsLocalKey(key)))
+                continue;
+            (*target)[key] = from->GetValueAt(k);
+        }
+    }
+    if (fullRebuild) {
+        for (int i = NumItems() - 1; i >= 0; --i)
+            if (received.FindValue("Number", NumberOf(*(*this)[i]), 1) == -1)
+                DeleteItem(i);
+    }
+    const int count = NumItems();
+    received.Unlock();
+    Unlock();
+    return count;
+}

@@ -32,6 +32,16 @@ public:
     // and locks the key table.
     static void Prepare(HASH &record, uint32_t handle);
 
+    // The keys of a target that stay as the user set them here when the server's copy is merged.
+    static const char *const LOCALKEYS[];
+    static const int NUMLOCALKEYS;
+    // Merges the server's targets into this list by "Number" (ignoring case): a number not in the
+    // list becomes a new target, prepared with a new handle, that takes every received key it has;
+    // an existing target takes every received key it has except the local keys.  With fullRebuild
+    // the targets whose number the received list lacks are removed.  Holds this list's lock, then
+    // received's.  Returns the number of targets afterwards.
+    int MergeFromServer(HASHLIST &received, int fullRebuild);
+
     // Runs the target editor on this list (single: the one record to edit, or null); true when it
     // was closed with OK.  Defined with the client's editors (Windows only).
     bool Edit(WINDOW *parent, APP *app, HASH *single, int mode, int remote, int pages);

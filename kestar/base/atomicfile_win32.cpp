@@ -25,6 +25,16 @@ bool ATOMICFILE::WriteReplace(const char *path, const void *data, size_t len, in
         return false;
     }
 
+    // Windows refuses to rename over a read-only file, Wine does not: refuse it here on both,
+    // before anything is written, so a file the user protected stays as it is.
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        if (error)
+            *error = ERROR_ACCESS_DENIED;
+        return false;
+    }
+
     std::string tmp;
     HANDLE h = INVALID_HANDLE_VALUE;
     DWORD err = 0;

@@ -133,6 +133,13 @@ bool RemoveDir(const char *path)
 
 bool Rename(const char *from, const char *to, bool replace)
 {
+    // Windows refuses to replace a read-only file, Wine does not: refuse it on both.
+    const DWORD attributes = replace && to ? GetFileAttributesA(to) : INVALID_FILE_ATTRIBUTES;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return Failed();
+    }
     DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
     return MoveFileExA(from, to, flags) ? true : Failed();
 }

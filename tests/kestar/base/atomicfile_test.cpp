@@ -9,7 +9,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <csignal>
 #include <sys/resource.h>
 #endif
@@ -94,6 +96,22 @@ TEST_F(AtomicFileTest, FailureLeavesTargetAndFolderAlone)
     EXPECT_FALSE(ATOMICFILE::WriteReplace("", "x", 1, &error));
     EXPECT_NE(error, 0);
 }
+
+#if defined(_WIN32)
+// A read-only target is not replaced (Windows refuses the rename; Wine would not by itself).
+TEST_F(AtomicFileTest, ReadOnlyTargetIsNotReplaced)
+{
+    std::string target = Path("list.ini");
+    Write(target, "old content");
+    ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+    int error = 0;
+    EXPECT_FALSE(ATOMICFILE::WriteReplace(target.c_str(), "new", 3, &error));
+    EXPECT_EQ(error, ERROR_ACCESS_DENIED);
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(Read(target), "old content");
+    EXPECT_EQ(Listing(), "list.ini;");
+}
+#endif
 
 #if !defined(_WIN32)
 // A write that fails half-way (here: the file size limit, which even root cannot pass) must be
