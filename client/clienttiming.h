@@ -19,6 +19,12 @@ public:
         DTMFHINT, // "DTMFHINT": between the hint before DTMF tones and the tones: 500
         CALLERS,  // "CALLERS": the result of "GETCALLERS" for the fax dialogs' phone book: 80000
         LOOKUPPROGRAM, // "LOOKUPPROGRAM": the secondary caller lookup's program: 60000
+        ITUNESSTEP,    // "ITUNESSTEP": after each volume step of the music player's fade: 150
+        ITUNESPLAY,    // "ITUNESPLAY": after starting the stopped player before fading up: 4000
+        WORKERPASS,    // "WORKERPASS": the worker thread's sleep per pass: 100
+        PINGEVERY,     // "PINGEVERY": between two checks of the server by the worker: 20000
+        RELOGONPAUSE,  // "RELOGONPAUSE": between the connection tests of a re-logon: 5000
+        STATUSBARSHOW, // "STATUSBARSHOW": a server's status text without "Duration": 20000
         COUNT
     };
 
