@@ -233,6 +233,18 @@ public:
     STRING GetLoggedOnServer();
     void SetLoggedOnServer(const char *name, const char *port, const char *address);
 
+    // The state the server pushes (apppushed_win32.cpp): the channels, status texts, messages and
+    // warnings; 1 when command is one of them.
+    int HandlePushedState(STRING &command, HASH &params, STRING &result);
+    // The status bar's channel parts for a "BChannelStatus" text (window thread).
+    void ShowChannelStatus(const char *text);
+    // Fades the music player down when text has a busy channel and up again when it has none,
+    // under ITunesLock (any thread; blocks for the fade).
+    void FadeMusicForChannels(const char *text);
+    // Posts message with a copy of text (lParam, deleted by the window thread) to the window.
+    void PostToWindow(UINT message, WPARAM wParam, const STRING &text);
+
+    LRESULT OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnSized() override;
     LRESULT OnDestroy() override;
     // The Windows session ends: cleans up, then no local file is saved any more.
@@ -271,6 +283,10 @@ public:
     MUTEXSEM MapiLock;
     MUTEXSEM CallLogLock;       // one call-log line at a time
     static MUTEXSEM SoundLock;  // process-wide: one call's sounds at a time
+    // The music player's fade: one at a time; whether it is faded and its volume before.
+    MUTEXSEM ITunesLock;
+    int ITunesFaded = 0;  // ITunesLock
+    int ITunesVolume = 0; // ITunesLock
 };
 
 #endif

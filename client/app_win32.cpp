@@ -266,6 +266,8 @@ STRING APP::HandleFunction(STRING &command, HASH &params, const char *peerId)
 
 int APP::HandleClientFunction(STRING &command, HASH &params, STRING &result)
 {
+    if (HandlePushedState(command, params, result))
+        return 1;
     if (command == PLXCMD::CHECKCONNECTIVITY) {
         result = PLXRESULT::OK;
         return 1;

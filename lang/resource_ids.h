@@ -13,6 +13,12 @@
 #define IDS_DTMF_HINT 3004    /* before a number is played as tones: hold the handset to the loudspeaker */
 #define IDS_BROKENFILE 2965     /* a file that cannot be loaded: $FILE, used by $NAME */
 #define IDS_MSGFILE_FAILED 2969 /* a message file could not be fetched from the server */
+/* What the server pushes and the worker's watch of the server. */
+#define IDS_SERVERINFO 2923     /* before a status text of the server $NAME */
+#define IDS_MESSAGEFROM 3012    /* title of a message from another user, followed by the sender */
+#define IDS_TOOMANYDEVICES 3017 /* the server has more devices than its licence allows */
+#define IDS_SERVERLOST 3027     /* the server no longer answers: the connection was closed */
+#define IDS_RELOGON_WAITING 3028 /* after a power-down: waiting for the server before logging on again */
 #define IDS_WORKDIR_MOVE 10120     /* asks whether the data move to the new work folder */
 #define IDS_WORKDIR_NEXTSTART 10121 /* the new work folder takes effect at the next start */
 #define IDS_WORKDIR_CHOOSE 10122   /* title of the folder chooser of the work-folder dialog */

@@ -2,6 +2,7 @@
 """Draws the program's icons into .ico files (32-bit images with alpha, several sizes each).
 
     make_icons.py          writes lang/parlomatix.ico, the client's tray icons client/tray*.ico,
+                           its channel state icons client/channel0.ico to channel9.ico,
                            the check marks lang/checked.ico and lang/unchecked.ico, and
                            tests/window/testicon.ico
 
@@ -49,6 +50,25 @@ def badged(colour):
         if d <= 0.052:
             return colour if d <= 0.036 else (255, 255, 255, 255)
         return product_pixel(u, v)
+    return pixel
+
+
+# The colours of the ISDN channel states 0 to 9 in the status bar: grey for a free channel, then
+# colours that tell the states apart (their meaning is the server's).
+CHANNEL_COLOURS = [(160, 160, 160), (40, 170, 60), (220, 40, 40), (240, 150, 20), (40, 110, 220),
+                   (150, 60, 190), (20, 170, 170), (200, 190, 30), (120, 80, 40), (30, 30, 30)]
+
+
+def channel(state):
+    """A channel state: a disc of the state's colour in a dark ring."""
+    r, g, b = CHANNEL_COLOURS[state]
+
+    def pixel(u, v):
+        du, dv = u - 0.5, v - 0.5
+        d = du * du + dv * dv
+        if d > 0.17:
+            return None
+        return (r, g, b, 255) if d <= 0.12 else (60, 60, 70, 255)
     return pixel
 
 
@@ -152,6 +172,10 @@ def main():
         (os.path.join(TOP, 'client', 'traynewmessage.ico'), badged((40, 170, 60, 255)), (16, 24, 32)),
         (os.path.join(TOP, 'client', 'traynotloggedon.ico'), greyed_pixel, (16, 24, 32)),
         (os.path.join(TOP, 'lang', 'checked.ico'), checked_pixel, (16, 24, 32)),
+    ] + [
+        (os.path.join(TOP, 'client', 'channel%d.ico' % state), channel(state), (16, 24, 32))
+        for state in range(10)
+    ] + [
         (os.path.join(TOP, 'lang', 'unchecked.ico'), unchecked_pixel, (16, 24, 32)),
         (os.path.join(TOP, 'tests', 'window', 'testicon.ico'), test_pixel, (16, 32)),
     ]
