@@ -146,7 +146,7 @@ BINARY::BINARY(STRING_SIZE_T blocksize)
 }
 
 BINARY::BINARY(const BINARY &other)
-    : Buffer(nullptr), StrLen(0), BufLen(0), BlockSize(other.BlockSize), Flags(other.Flags)
+    : Buffer(nullptr), StrLen(0), BufLen(0), BlockSize(other.BlockSize), Flags(other.Flags & ~STRINGFLAG_BORROWED)
 {
     if (other.Buffer != nullptr)
         Make(other.StrLen, other.Buffer);
@@ -155,6 +155,15 @@ BINARY::BINARY(const BINARY &other)
 BINARY::BINARY(BINARY &&other) noexcept
     : Buffer(other.Buffer), StrLen(other.StrLen), BufLen(other.BufLen), BlockSize(other.BlockSize), Flags(other.Flags)
 {
+    if (Flags & STRINGFLAG_BORROWED) {
+        // The block belongs to the other's container and may go with it: copy.
+        Buffer = nullptr;
+        StrLen = 0;
+        BufLen = 0;
+        Flags &= ~STRINGFLAG_BORROWED;
+        Make(other.StrLen, other.Buffer);
+        return;
+    }
     other.Buffer = nullptr;
     other.StrLen = 0;
     other.BufLen = 0;
@@ -165,7 +174,8 @@ BINARY &BINARY::operator=(const BINARY &other)
     if (this == &other)
         return *this;
     BlockSize = other.BlockSize;
-    Flags = other.Flags;
+    // Whether this buffer is borrowed stays with this buffer.
+    Flags = (other.Flags & ~STRINGFLAG_BORROWED) | (Flags & STRINGFLAG_BORROWED);
     if (other.Buffer == nullptr)
         Free();
     else
@@ -177,6 +187,8 @@ BINARY &BINARY::operator=(BINARY &&other) noexcept
 {
     if (this == &other)
         return *this;
+    if (other.Flags & STRINGFLAG_BORROWED)
+        return *this = static_cast<const BINARY &>(other);
     Free();
     Buffer = other.Buffer;
     StrLen = other.StrLen;
@@ -196,7 +208,9 @@ BINARY::~BINARY()
 
 void BINARY::Free()
 {
-    PoolFree(Buffer, BufLen);
+    if (!(Flags & STRINGFLAG_BORROWED))
+        PoolFree(Buffer, BufLen);
+    Flags &= ~STRINGFLAG_BORROWED;
     Buffer = nullptr;
     StrLen = 0;
     BufLen = 0;
@@ -277,7 +291,9 @@ bool BINARY::Resize(STRING_SIZE_T len, const void *data, bool stopWhenOutOfMemor
             STRING_SIZE_T keepLen = StrLen < newsize ? StrLen : static_cast<STRING_SIZE_T>(newsize);
             memcpy(buffer, Buffer, static_cast<size_t>(keepLen));
         }
-        PoolFree(Buffer, BufLen);
+        if (!(Flags & STRINGFLAG_BORROWED))
+            PoolFree(Buffer, BufLen);
+        Flags &= ~STRINGFLAG_BORROWED;
         Buffer = buffer;
         BufLen = static_cast<STRING_SIZE_T>(newsize);
 
@@ -684,7 +700,7 @@ bool BINARY::Load(const char *path, const char *mode)
     }
     // Read into a fresh buffer so that a failed read leaves the content as it was.
     BINARY data;
-    data.Flags = Flags;
+    data.Flags = Flags & ~STRINGFLAG_BORROWED;
     data.BlockSize = BlockSize;
     bool ok = true;
     if (size > 0) {

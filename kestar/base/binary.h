@@ -17,6 +17,9 @@ class STRING;
 enum : uint32_t {
     STRINGFLAG_BINARY = 0x01,    // the value is binary (read from base64; written back as base64)
     STRINGFLAG_DYNABLOCK = 0x02, // the block size grows with the buffer
+    STRINGFLAG_BORROWED = 0x04,  // the buffer lies in a block of its container (a record's texts): it
+                                 // is never freed here and never handed on (a move copies it), and
+                                 // content that outgrows it moves to a buffer of the string's own
     STRINGFLAG_WIDE = 0x10,      // UTF-16 content: lengths stay in bytes, the terminator is 2 bytes
 };
 
@@ -29,6 +32,7 @@ public:
     explicit BINARY(STRING_SIZE_T blocksize = 0);
     // Copies block size, content (NULL stays NULL) and flags.
     BINARY(const BINARY &other);
+    // Takes the other's buffer; a borrowed buffer (STRINGFLAG_BORROWED) is copied instead.
     BINARY(BINARY &&other) noexcept;
     BINARY &operator=(const BINARY &other);
     BINARY &operator=(BINARY &&other) noexcept;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -18,18 +19,6 @@
 #include "kestar/base/osysfile.h"
 
 namespace {
-
-// Holds a record's lock (the lock of its name array) for a scope.
-class RecordLock {
-public:
-    explicit RecordLock(STRINGARRAY &names) : a(names) { a.Lock(-1); }
-    ~RecordLock() { a.Unlock(); }
-    RecordLock(const RecordLock &) = delete;
-    RecordLock &operator=(const RecordLock &) = delete;
-
-private:
-    STRINGARRAY &a;
-};
 
 inline unsigned char FoldAscii(unsigned char c)
 {
@@ -67,9 +56,28 @@ bool StartsWithNoCase(const char *p, size_t len, const char *prefix)
 
 // The bytes that the writer must escape: everything outside 0x20-0x7F, the backslash, and the
 // extra set "={}" of the record text form ("=" separates name and value, "={{" opens base64).
+struct ESCAPETABLE {
+    bool Needs[256];
+    ESCAPETABLE()
+    {
+        for (int c = 0; c < 256; c++)
+            Needs[c] = c < 0x20 || c > 0x7F || c == '\\' || c == '=' || c == '{' || c == '}';
+    }
+};
+const ESCAPETABLE kEscape;
+
 inline bool NeedsEscape(unsigned char c)
 {
-    return c < 0x20 || c > 0x7F || c == '\\' || c == '=' || c == '{' || c == '}';
+    return kEscape.Needs[c];
+}
+
+bool AnyNeedsEscape(const char *text, size_t len)
+{
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
+    for (size_t i = 0; i < len; i++)
+        if (NeedsEscape(p[i]))
+            return true;
+    return false;
 }
 
 // Upper bound of the bytes a value takes in the text form (exact for values without escapes).
@@ -86,39 +94,103 @@ size_t ValueSizeBound(const STRING &value)
     return bound;
 }
 
-// Appends a value in the text form: "={{" base64 "}}" for a binary value, else the value
-// escaped with the extra set "={}".  Most values need no escape and are copied as they are.
-void AppendValue(STRING &out, const STRING &value)
+inline char *Put(char *out, const char *p, size_t n)
+{
+    std::memcpy(out, p, n);
+    return out + n;
+}
+
+// Writes a value in the text form: "={{" base64 "}}" for a binary value, else the value escaped
+// with the extra set "={}".  Most values need no escape and are copied as they are.
+char *PutValue(char *out, const STRING &value)
 {
     if (value.Flags & STRINGFLAG_BINARY) {
         STRING b64 = value.EncodeBase64(false);
-        out.Append("={{", 3);
+        out = Put(out, "={{", 3);
         if (b64.Buffer)
-            out.Append(b64.Buffer, b64.StrLen);
-        out.Append("}}", 2);
-        return;
+            out = Put(out, b64.Buffer, static_cast<size_t>(b64.StrLen));
+        return Put(out, "}}", 2);
     }
     if (!value.Buffer || value.StrLen == 0)
-        return;
-    const unsigned char *p = reinterpret_cast<const unsigned char *>(value.Buffer);
-    for (STRING_SIZE_T i = 0; i < value.StrLen; i++) {
-        if (NeedsEscape(p[i])) {
-            STRING escaped = value.Escape("={}");
-            out.Append(escaped.Buffer, escaped.StrLen);
-            return;
-        }
+        return out;
+    size_t len = static_cast<size_t>(value.StrLen);
+    if (AnyNeedsEscape(value.Buffer, len)) {
+        STRING escaped = value.Escape("={}");
+        return Put(out, escaped.Buffer, static_cast<size_t>(escaped.StrLen));
     }
-    out.Append(value.Buffer, value.StrLen);
+    return Put(out, value.Buffer, len);
 }
 
-// Names and values read from the text form get buffers fitted to their content instead of
-// whole 96-byte blocks: a phone book holds hundreds of thousands of short names and values, and
-// the memory they take is most of the cost of reading it.  Copies keep the block size.
+// A name as it stands; in a file every line feed in it becomes CR LF, like every other.
+char *PutName(char *out, const STRING &name, bool crlf)
+{
+    if (!name.Buffer)
+        return out;
+    size_t len = static_cast<size_t>(name.StrLen);
+    if (!crlf || !std::memchr(name.Buffer, '\n', len))
+        return Put(out, name.Buffer, len);
+    for (size_t i = 0; i < len; i++) {
+        if (name.Buffer[i] == '\n')
+            *out++ = '\r';
+        *out++ = name.Buffer[i];
+    }
+    return out;
+}
+
+inline char *PutLineEnd(char *out, bool crlf)
+{
+    if (crlf)
+        *out++ = '\r';
+    *out++ = '\n';
+    return out;
+}
+
+// Names and values read from the text form that need no unescaping borrow their bytes from the
+// record's block; they grow in 16-byte blocks when changed.  A phone book holds hundreds of
+// thousands of short names and values, and a buffer of their own for each was most of the cost
+// of reading it.
 const STRING_SIZE_T kFieldBlockSize = 16;
 
-// A value as read: base64 between "={{" and "}}" (flagged binary), otherwise strictly unescaped.
-// Never NULL: "name=" is an empty value, not a missing one.
-STRING ReadValue(const char *raw, size_t len)
+// s borrows n bytes at text, which the caller has terminated.
+void Borrow(STRING &s, char *text, size_t n, STRING_SIZE_T blockSize, uint32_t flags, int codePage)
+{
+    s.Buffer = text;
+    s.StrLen = static_cast<STRING_SIZE_T>(n);
+    s.BufLen = static_cast<STRING_SIZE_T>(n + 1);
+    s.BlockSize = blockSize;
+    s.Flags = flags | STRINGFLAG_BORROWED;
+    s.CodePage = codePage;
+}
+
+// A copy of from into to (an empty string), the bytes taken from *text onwards.
+void CopyInto(STRING &to, const STRING &from, char **text)
+{
+    if (!from.Buffer || (from.Flags & STRINGFLAG_WIDE)) {
+        to = from;
+        return;
+    }
+    size_t n = static_cast<size_t>(from.StrLen);
+    char *p = *text;
+    std::memcpy(p, from.Buffer, n);
+    p[n] = 0;
+    Borrow(to, p, n, from.BlockSize, from.Flags & ~STRINGFLAG_BORROWED, from.CodePage);
+    *text = p + n + 1;
+}
+
+size_t CopySize(const STRING &s)
+{
+    return s.Buffer && !(s.Flags & STRINGFLAG_WIDE) ? static_cast<size_t>(s.StrLen) + 1 : 0;
+}
+
+// A value as read that needs more than its bytes: base64 between "={{" and "}}" (flagged
+// binary), or escapes (strictly unescaped).  Never NULL.
+bool NeedsDecoding(const char *raw, size_t len)
+{
+    return (len >= 5 && std::memcmp(raw, "={{", 3) == 0 && std::memcmp(raw + len - 2, "}}", 2) == 0) ||
+           std::memchr(raw, '\\', len);
+}
+
+STRING DecodeValue(const char *raw, size_t len)
 {
     STRING value;
     if (len >= 5 && std::memcmp(raw, "={{", 3) == 0 && std::memcmp(raw + len - 2, "}}", 2) == 0) {
@@ -135,34 +207,25 @@ STRING ReadValue(const char *raw, size_t len)
     return value;
 }
 
-// Appends the strings (moved) to a name or value array of a record whose lock the caller holds
-// or that no other thread can see yet, without a trip through the array's own lock per element:
-// each lock is a kernel object, and a phone book has hundreds of thousands of names.  Free slots
-// of the table are filled directly (elements are owned through new and delete, as InsertItem does
-// it); a full table grows through InsertItem.
-void AppendMoved(STRINGARRAY &a, STRING *items, size_t n)
-{
-    for (size_t k = 0; k < n; k++) {
-        if (a.ppItems && a.ItemCount < a.MaxItems)
-            a.ppItems[a.ItemCount++] = new STRING(std::move(items[k]));
-        else
-            a.InsertItem(a.ItemCount, items[k]);
-    }
-}
+const char *const kNamesType = "HASH-KEYS";
+const char *const kValuesType = "HASH-VALUES";
 
 } // namespace
 
-HASH::HASH() : Handle(0), keys(64), values(64), LockTable(0)
-{
-    std::strncpy(keys.TypeName, "HASH-KEYS", sizeof keys.TypeName - 1);
-    std::strncpy(values.TypeName, "HASH-VALUES", sizeof values.TypeName - 1);
-}
+struct alignas(8) HASH::BLOCK {
+    BLOCK *Next;
+    size_t Slots; // field slots
+    size_t Used;  // slots constructed (from the first on)
+    FIELD *Fields() { return reinterpret_cast<FIELD *>(this + 1); }
+    char *Text() { return reinterpret_cast<char *>(Fields() + Slots); }
+};
+
+HASH::HASH() : Handle(0), table(nullptr), count(0), room(0), blocks(nullptr), LockTable(0) {}
 
 HASH::HASH(const HASH &other) : HASH()
 {
     // A record under construction is nobody else's yet: only the source needs its lock.
-    HASH &src = const_cast<HASH &>(other);
-    RecordLock theirs(src.keys);
+    HOLD theirs(other);
     CopyFromLocked(other);
 }
 
@@ -178,13 +241,110 @@ HASH::HASH(const char *text) : HASH()
         ParseText(text, std::strlen(text));
 }
 
-HASH::~HASH() = default;
+HASH::~HASH()
+{
+    Clear();
+}
+
+void HASH::Clear()
+{
+    for (BLOCK *b = blocks; b;) {
+        BLOCK *next = b->Next;
+        FIELD *f = b->Fields();
+        for (size_t i = 0; i < b->Used; i++)
+            f[i].~FIELD();
+        std::free(b);
+        b = next;
+    }
+    blocks = nullptr;
+    std::free(table);
+    table = nullptr;
+    count = 0;
+    room = 0;
+    spare.clear();
+}
+
+HASH::BLOCK *HASH::NewBlock(size_t slots, size_t textBytes)
+{
+    size_t size = sizeof(BLOCK) + slots * sizeof(FIELD) + textBytes;
+    BLOCK *b = nullptr;
+    if (slots < 0x10000000u && textBytes < 0x80000000u)
+        b = static_cast<BLOCK *>(std::malloc(size));
+    if (!b) {
+        char info[64];
+        std::snprintf(info, sizeof info, "slots= %lu, bytes= %lu", static_cast<unsigned long>(slots),
+                      static_cast<unsigned long>(textBytes));
+        LOGIT::Assert(0, "block", __FILE__, __LINE__, info, 0);
+        LOGIT::OrderlyStop();
+    }
+    b->Next = blocks;
+    b->Slots = slots;
+    b->Used = 0;
+    blocks = b;
+    return b;
+}
+
+HASH::FIELD *HASH::NewField()
+{
+    if (!spare.empty()) {
+        FIELD *f = spare.back();
+        spare.pop_back();
+        return f;
+    }
+    if (!blocks || blocks->Used == blocks->Slots) {
+        // Slots for names added one by one: a few at first, more as the record grows.
+        size_t slots = count < 8 ? 8 : (count < 64 ? static_cast<size_t>(count) : 64);
+        NewBlock(slots, 0);
+    }
+    return new (blocks->Fields() + blocks->Used++) FIELD();
+}
+
+void HASH::Reserve(int slots)
+{
+    if (slots <= room)
+        return;
+    FIELD **grown = nullptr;
+    if (slots > 0 && slots <= 0x3FFFFFFF)
+        grown = static_cast<FIELD **>(std::malloc(static_cast<size_t>(slots) * sizeof(FIELD *)));
+    if (!grown) {
+        char info[64];
+        std::snprintf(info, sizeof info, "slots= %d, type= %s", slots, kNamesType);
+        LOGIT::Assert(0, "this->ppItems", __FILE__, __LINE__, info, 0);
+        LOGIT::OrderlyStop();
+    }
+    if (count > 0)
+        std::memcpy(grown, table, static_cast<size_t>(count) * sizeof(FIELD *));
+    std::free(table);
+    table = grown;
+    room = slots;
+}
+
+void HASH::InsertField(int i, FIELD *f)
+{
+    if (count == room)
+        Reserve(room < 8 ? 8 : room * 2);
+    std::memmove(table + i + 1, table + i, static_cast<size_t>(count - i) * sizeof(FIELD *));
+    table[i] = f;
+    count++;
+}
+
+HASH::FIELD *HASH::FieldAt(int i, const char *type)
+{
+    HOLD mine(*this);
+    if (i < 0 || i >= count) {
+        char info[160];
+        std::snprintf(info, sizeof info, "i= %d, max= %d, count= %d, type= %s, this= %p", i, room, count, type,
+                      static_cast<void *>(this));
+        LOGIT::Assert(0, "FALSE", __FILE__, __LINE__, info, 0);
+        LOGIT::OrderlyStop();
+    }
+    return table[i];
+}
 
 void HASH::CopyFrom(const HASH &other)
 {
-    HASH &src = const_cast<HASH &>(other); // locking changes no content
-    RecordLock mine(keys);
-    RecordLock theirs(src.keys);
+    HOLD mine(*this);
+    HOLD theirs(other);
     CopyFromLocked(other);
 }
 
@@ -192,23 +352,25 @@ void HASH::CopyFromLocked(const HASH &other)
 {
     const HASH &src = other;
     Handle = other.Handle;
-    if (keys.NumItems() > 0 || values.NumItems() > 0) {
-        keys.FreeItems();
-        values.FreeItems();
-    }
-    size_t n = static_cast<size_t>(src.keys.NumItems());
+    Clear();
+    size_t n = static_cast<size_t>(src.count);
     if (n > 0) {
-        keys.FitEmpty(static_cast<STRING_SIZE_T>(n));
-        values.FitEmpty(static_cast<STRING_SIZE_T>(n));
-        std::vector<STRING> copies;
-        copies.reserve(n);
+        // All names and values in one block of their own.
+        size_t bytes = 0;
         for (size_t i = 0; i < n; i++)
-            copies.push_back(*src.NameAt(static_cast<int>(i)));
-        AppendMoved(keys, copies.data(), n);
-        copies.clear();
-        for (size_t i = 0; i < n; i++)
-            copies.push_back(*src.ValueAt(static_cast<int>(i)));
-        AppendMoved(values, copies.data(), n);
+            bytes += CopySize(src.table[i]->Name) + CopySize(src.table[i]->Value);
+        BLOCK *b = NewBlock(n, bytes);
+        Reserve(static_cast<int>(n));
+        char *text = b->Text();
+        FIELD *slots = b->Fields();
+        for (size_t i = 0; i < n; i++) {
+            FIELD *f = new (slots + i) FIELD();
+            b->Used++;
+            CopyInto(f->Name, src.table[i]->Name, &text);
+            CopyInto(f->Value, src.table[i]->Value, &text);
+            table[i] = f;
+        }
+        count = static_cast<int>(n);
     }
     LockTable = other.LockTable;
     Key = other.Key;
@@ -230,7 +392,7 @@ int HASH::Search(const char *name, bool *found) const
 {
     // Names are kept in order, so the first name not smaller than the wanted one is found by
     // bisection; equal names keep their order of arrival, and this finds the first of them.
-    int lo = 0, hi = keys.NumItems();
+    int lo = 0, hi = count;
     while (lo < hi) {
         int mid = lo + (hi - lo) / 2;
         if (FoldCompare(NameAt(mid)->Buffer, name) < 0)
@@ -238,27 +400,27 @@ int HASH::Search(const char *name, bool *found) const
         else
             hi = mid;
     }
-    *found = lo < keys.NumItems() && FoldCompare(NameAt(lo)->Buffer, name) == 0;
+    *found = lo < count && FoldCompare(NameAt(lo)->Buffer, name) == 0;
     return lo;
 }
 
 STRING &HASH::operator[](const char *name)
 {
-    RecordLock lock(keys);
+    HOLD mine(*this);
     bool found;
     int i = Search(name, &found);
     if (!found) {
         LOGIT::Assert(!LockTable, "!this->LockTable", __FILE__, __LINE__, STR::SafeText(name, "HASH"), 0);
-        STRING key(name ? name : "<NULL>");
-        keys.InsertItem(i, key);
-        values.InsertItem(i, STRING());
+        FIELD *f = NewField();
+        f->Name = name ? name : "<NULL>";
+        InsertField(i, f);
     }
     return *ValueAt(i);
 }
 
 STRING &HASH::Get(const char *name)
 {
-    RecordLock lock(keys);
+    HOLD mine(*this);
     bool found;
     int i = Search(name, &found);
     if (!found) {
@@ -279,7 +441,7 @@ int HASH::Exists(const char *name, STRING **value)
 
 const STRING *HASH::Lookup(const char *name)
 {
-    RecordLock lock(keys);
+    HOLD mine(*this);
     bool found;
     int i = Search(name, &found);
     return found ? ValueAt(i) : nullptr;
@@ -294,42 +456,50 @@ int HASH::FindKey(const char *name) const
 
 int HASH::NumKeys() const
 {
-    return keys.NumItems();
+    return count;
 }
 
 const STRING &HASH::GetKeyAt(int i)
 {
-    return *keys[i];
+    return FieldAt(i, kNamesType)->Name;
 }
 
 STRING &HASH::GetValueAt(int i)
 {
-    return *values[i];
+    return FieldAt(i, kValuesType)->Value;
 }
 
 int HASH::DeleteKey(const char *name)
 {
-    RecordLock lock(keys);
+    HOLD mine(*this);
     bool found;
     int i = Search(name, &found);
     if (!found)
         return 0;
-    keys.DeleteItem(i);
-    values.DeleteItem(i);
+    FIELD *f = table[i];
+    std::memmove(table + i, table + i + 1, static_cast<size_t>(count - i - 1) * sizeof(FIELD *));
+    count--;
+    // The slot stays in its block, empty, for the next new name.
+    f->~FIELD();
+    new (f) FIELD();
+    spare.push_back(f);
     return 1;
 }
 
 STRINGARRAY HASH::GetKeys()
 {
-    RecordLock lock(keys);
-    return keys;
+    HOLD mine(*this);
+    STRINGARRAY names(count > 64 ? count : 64);
+    for (int i = 0; i < count; i++)
+        names.AddItem(*NameAt(i));
+    return names;
 }
 
 void HASH::Merge(HASH &other)
 {
-    RecordLock mine(keys);
-    RecordLock theirs(other.keys);
-    int n = other.keys.NumItems();
+    HOLD mine(*this);
+    HOLD theirs(other);
+    int n = other.count;
     for (int i = 0; i < n; i++) {
         STRING value = *other.ValueAt(i); // a copy: other may be this record
         (*this)[other.NameAt(i)->Buffer] = value;
@@ -355,44 +525,37 @@ bool HASH::KeyLess(const char *a, const char *b)
 
 void HASH::SortKeys()
 {
-    RecordLock lock(keys);
-    size_t n = static_cast<size_t>(keys.NumItems());
-    // A stable sort of the indexes (equal names keep their order), then both tables are put in
-    // that order: O(n log n) also for a hand-made file with thousands of names.
-    std::vector<size_t> order(n);
-    for (size_t i = 0; i < n; i++)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [this](size_t a, size_t b) {
-        return KeyLess(NameAt(static_cast<int>(a))->Buffer, NameAt(static_cast<int>(b))->Buffer);
+    HOLD mine(*this);
+    // Stable: equal names keep their order; O(n log n) also for a hand-made file with thousands
+    // of names.
+    std::stable_sort(table, table + count, [](const FIELD *a, const FIELD *b) {
+        return KeyLess(a->Name.Buffer, b->Name.Buffer);
     });
-    std::vector<STRING *> names(n), vals(n);
-    for (size_t i = 0; i < n; i++) {
-        names[i] = NameAt(static_cast<int>(order[i]));
-        vals[i] = ValueAt(static_cast<int>(order[i]));
-    }
-    for (size_t i = 0; i < n; i++) {
-        keys.ppItems[i] = names[i];
-        values.ppItems[i] = vals[i];
-    }
 }
 
-bool HASH::ParseText(const char *p, size_t len)
+bool HASH::ParseText(const char *text, size_t len, size_t lines)
 {
     bool sawKey = false;
-    std::vector<STRING> names, vals;
+    if (lines == 0) {
+        for (const char *q = text, *e = text + len;
+             (q = static_cast<const char *>(std::memchr(q, '\n', static_cast<size_t>(e - q)))); q++)
+            lines++;
+    }
+    // One block for the whole text: a slot per line and the bytes of the lines, where names and
+    // values are terminated in place.
+    BLOCK *b = NewBlock(lines + 1, len + 1);
+    char *p = b->Text();
+    std::memcpy(p, text, len);
+    p[len] = 0;
     const char *end = p + len;
-    // Room for every line at once: growing the two vectors step by step would allocate and move
-    // each of them several times per record.
-    size_t lines = 1;
-    for (const char *q = p; (q = static_cast<const char *>(std::memchr(q, '\n', static_cast<size_t>(end - q)))); q++)
-        lines++;
-    names.reserve(lines);
-    vals.reserve(lines);
+    FIELD *slots = b->Fields();
+    int first = count; // the fields of this text are appended to the table from here
+    bool sorted = true;
     while (p < end) {
-        const char *nl = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-        const char *lineEnd = nl ? nl : end;
-        const char *line = p;
-        p = nl ? nl + 1 : end;
+        char *line = p;
+        char *nl = static_cast<char *>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        char *lineEnd = nl ? nl : const_cast<char *>(end);
+        p = nl ? nl + 1 : const_cast<char *>(end);
         while (lineEnd > line && lineEnd[-1] == '\r')
             lineEnd--;
         size_t n = static_cast<size_t>(lineEnd - line);
@@ -400,159 +563,132 @@ bool HASH::ParseText(const char *p, size_t len)
             continue;
         if (line[0] == '#' && !StartsWithNoCase(line, n, "#Handle=") && !StartsWithNoCase(line, n, "#Key="))
             continue;
-        const char *eq = static_cast<const char *>(std::memchr(line, '=', n));
+        char *eq = static_cast<char *>(std::memchr(line, '=', n));
         if (!eq) {
             STRING info = STRING::FromBytes(line, static_cast<STRING_SIZE_T>(n));
             LOGIT::Assert(0, "item.Find(\"=\")", __FILE__, __LINE__, info.Buffer, 0);
             continue;
         }
         size_t nameLen = static_cast<size_t>(eq - line);
-        STRING value = ReadValue(eq + 1, n - nameLen - 1);
+        char *raw = eq + 1;
+        size_t rawLen = n - nameLen - 1;
         if (nameLen == 7 && StartsWithNoCase(line, nameLen, "#Handle")) {
             // Read as a signed decimal number and kept as 32 bits, so that what the writer puts
             // out ("%lu") always reads back the same in both builds.
+            STRING value = DecodeValue(raw, rawLen);
             Handle = static_cast<uint32_t>(std::strtoll(value.Buffer, nullptr, 10));
-        } else if (nameLen == 4 && StartsWithNoCase(line, nameLen, "#Key")) {
-            Key = value;
-            sawKey = true;
-        } else {
-            names.push_back(STRING::FromBytes(line, static_cast<STRING_SIZE_T>(nameLen), kFieldBlockSize));
-            vals.push_back(std::move(value));
+            continue;
         }
+        if (nameLen == 4 && StartsWithNoCase(line, nameLen, "#Key")) {
+            Key = DecodeValue(raw, rawLen);
+            sawKey = true;
+            continue;
+        }
+        if (b->Used == b->Slots)
+            break; // cannot happen: a slot per line
+        FIELD *f = new (slots + b->Used++) FIELD();
+        *eq = 0;
+        Borrow(f->Name, line, nameLen, kFieldBlockSize, 0, 1252);
+        if (NeedsDecoding(raw, rawLen)) {
+            f->Value = DecodeValue(raw, rawLen);
+        } else {
+            *lineEnd = 0;
+            Borrow(f->Value, raw, rawLen, kFieldBlockSize, 0, 1252);
+        }
+        if (count == room)
+            Reserve(count == 0 ? static_cast<int>(lines + 1) : room * 2);
+        if (sorted && count > first && KeyLess(f->Name.Buffer, table[count - 1]->Name.Buffer))
+            sorted = false;
+        table[count++] = f;
     }
-    if (names.empty())
-        return sawKey;
-
     // Names in order, equal ones in their order of arrival.  What this system wrote is in order
     // already; anything else is sorted in O(n log n).
-    size_t count = names.size();
-    std::vector<size_t> order(count);
-    for (size_t i = 0; i < count; i++)
-        order[i] = i;
-    auto less = [&names](size_t a, size_t b) { return KeyLess(names[a].Buffer, names[b].Buffer); };
-    bool sorted = true;
-    for (size_t i = 1; i < count && sorted; i++)
-        sorted = !less(i, i - 1);
-    std::vector<STRING> sortedNames, sortedValues;
-    if (!sorted) {
-        std::stable_sort(order.begin(), order.end(), less);
-        sortedNames.reserve(count);
-        sortedValues.reserve(count);
-        for (size_t i : order) {
-            sortedNames.push_back(std::move(names[i]));
-            sortedValues.push_back(std::move(vals[i]));
-        }
-        names.swap(sortedNames);
-        vals.swap(sortedValues);
-    }
-
-    bool wasEmpty = keys.NumItems() == 0;
-    if (wasEmpty) {
-        // Tables of the names read rather than of 64 slots each (they still grow by 64).
-        keys.FitEmpty(static_cast<STRING_SIZE_T>(count));
-        values.FitEmpty(static_cast<STRING_SIZE_T>(count));
-    }
-    AppendMoved(keys, names.data(), count);
-    AppendMoved(values, vals.data(), count);
-    if (!wasEmpty)
-        SortKeys();
+    if (!sorted || (first > 0 && count > first && KeyLess(table[first]->Name.Buffer, table[first - 1]->Name.Buffer)))
+        std::stable_sort(table, table + count, [](const FIELD *x, const FIELD *y) {
+            return KeyLess(x->Name.Buffer, y->Name.Buffer);
+        });
     return sawKey;
 }
 
-size_t HASH::TextSizeBound()
+size_t HASH::TextSizeBound(bool crlf) const
 {
+    size_t eol = crlf ? 2 : 1;
     size_t size = 0;
     if (Handle != 0)
         size += 20;
     if (Key.Buffer)
         size += 6 + ValueSizeBound(Key);
-    int n = keys.NumItems();
-    for (int i = 0; i < n; i++)
-        size += static_cast<size_t>(NameAt(i)->StrLen) + 2 + ValueSizeBound(*ValueAt(i));
+    for (int i = 0; i < count; i++) {
+        const STRING &name = *NameAt(i);
+        size_t nameLen = name.Buffer ? static_cast<size_t>(name.StrLen) : 0;
+        size += (crlf ? 2 * nameLen : nameLen) + 1 + eol + ValueSizeBound(*ValueAt(i));
+    }
     return size;
 }
 
-size_t HASH::TextSizeHint()
+size_t HASH::TextSizeHint(bool crlf) const
 {
+    size_t eol = crlf ? 2 : 1;
     size_t size = Handle != 0 ? 20 : 0;
     if (Key.Buffer)
         size += 6 + static_cast<size_t>(Key.StrLen);
-    int n = keys.NumItems();
-    for (int i = 0; i < n; i++)
-        size += static_cast<size_t>(NameAt(i)->StrLen) + 2 + static_cast<size_t>(ValueAt(i)->StrLen);
+    for (int i = 0; i < count; i++)
+        size += static_cast<size_t>(NameAt(i)->StrLen) + 1 + eol + static_cast<size_t>(ValueAt(i)->StrLen);
     return size;
 }
 
-void HASH::AppendText(STRING &out)
+char *HASH::WriteText(char *out, bool crlf) const
 {
     if (Handle != 0) {
         char line[32];
-        int len = std::snprintf(line, sizeof line, "#Handle=%lu\n", static_cast<unsigned long>(Handle));
-        out.Append(line, len);
+        int len = std::snprintf(line, sizeof line, "#Handle=%lu", static_cast<unsigned long>(Handle));
+        out = PutLineEnd(Put(out, line, static_cast<size_t>(len)), crlf);
     }
     if (Key.Buffer) {
         // Escaped like every value (the reader unescapes it like every value), so that a key
         // with a backslash or a line break survives; ordinary keys are written as they stand.
-        out.Append("#Key=", 5);
-        AppendValue(out, Key);
-        out.Append("\n", 1);
+        out = Put(out, "#Key=", 5);
+        out = PutLineEnd(PutValue(out, Key), crlf);
     }
-    int n = keys.NumItems();
-    for (int i = 0; i < n; i++) {
-        const STRING &name = *NameAt(i);
-        if (name.Buffer)
-            out.Append(name.Buffer, name.StrLen);
-        out.Append("=", 1);
-        AppendValue(out, *ValueAt(i));
-        out.Append("\n", 1);
+    for (int i = 0; i < count; i++) {
+        const FIELD *f = table[i];
+        out = PutName(out, f->Name, crlf);
+        *out++ = '=';
+        out = PutLineEnd(PutValue(out, f->Value), crlf);
     }
-}
-
-STRING HASH::ToString()
-{
-    RecordLock lock(keys);
-    STRING out;
-    // Sized once, in steps of 64 KiB, to at least what the text needs: no reallocation.
-    size_t bound = TextSizeBound() + 16;
-    out.BlockSize = static_cast<STRING_SIZE_T>((bound + 0xFFFF) & ~static_cast<size_t>(0xFFFF));
-    out.SetNotNull();
-    AppendText(out);
     return out;
 }
 
 namespace {
 
-// The text with every line feed stored as CR LF, as the Windows text-mode streams did for these
-// files; kept byte for byte the same in the native build.
-STRING ToCrLf(const STRING &text)
+// A text of up to bound bytes written by write(char *) into a buffer sized once.
+template <class WRITE> STRING WriteSized(size_t bound, WRITE write)
 {
     STRING out;
-    if (!text.Buffer)
-        return out;
-    size_t lines = 0;
-    for (STRING_SIZE_T i = 0; i < text.StrLen; i++)
-        lines += text.Buffer[i] == '\n';
-    out.BlockSize = static_cast<STRING_SIZE_T>(static_cast<size_t>(text.StrLen) + lines + 16);
-    out.SetNotNull();
-    const char *p = text.Buffer, *end = text.Buffer + text.StrLen;
-    while (p < end) {
-        const char *nl = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-        if (!nl) {
-            out.Append(p, static_cast<STRING_SIZE_T>(end - p));
-            break;
-        }
-        out.Append(p, static_cast<STRING_SIZE_T>(nl - p));
-        out.Append("\r\n", 2);
-        p = nl + 1;
+    // Sized once to at least what the text needs: no reallocation.
+    size_t size = (bound + 16 + 63) & ~static_cast<size_t>(63);
+    if (size >= 0x7FFF0000u) {
+        LOGIT::Assert(0, "size<0x7FFF0000", __FILE__, __LINE__, "HASH text", 0);
+        LOGIT::OrderlyStop();
     }
+    out.BlockSize = static_cast<STRING_SIZE_T>(size);
+    out.SetNotNull();
+    char *end = write(out.Buffer);
+    out.StrLen = static_cast<STRING_SIZE_T>(end - out.Buffer);
+    out.Buffer[out.StrLen] = 0;
     return out;
 }
 
 } // namespace
 
-int HASH::SaveText(const char *path, const STRING &text, char *error, size_t errorSize)
+STRING HASH::ToString()
 {
-    STRING file = ToCrLf(text);
+    HOLD mine(*this);
+    return WriteSized(TextSizeBound(false), [this](char *p) { return WriteText(p, false); });
+}
+
+int HASH::SaveText(const char *path, const STRING &file, char *error, size_t errorSize)
+{
     int code = 0;
     size_t length = file.Buffer ? static_cast<size_t>(file.StrLen) : 0;
     bool ok = ATOMICFILE::WriteReplace(path, file.Buffer, length, &code);
@@ -567,7 +703,14 @@ int HASH::Save(const char *path)
 {
     LOGIT::Printf("HASH::Save %s\n", STR::SafeText(path, "HASH::Save"));
     char error[256];
-    int ok = SaveText(path, ToString(), error, sizeof error);
+    STRING file;
+    {
+        HOLD mine(*this);
+        // The file has CR LF line ends, as the Windows text-mode streams wrote them; written so
+        // byte for byte in the native build too.
+        file = WriteSized(TextSizeBound(true), [this](char *p) { return WriteText(p, true); });
+    }
+    int ok = SaveText(path, file, error, sizeof error);
     if (!ok)
         LOGIT::Printf("HASH::Save %s failed: %s\n", STR::SafeText(path, "HASH::Save"), error);
     LOGIT::Printf("HASH::Save returns ok= %d\n", ok);
@@ -588,9 +731,17 @@ int HASH::Load(const char *path)
     if (ok) {
         HASH loaded;
         bool sawKey = text.Buffer ? loaded.ParseText(text.Buffer, static_cast<size_t>(text.StrLen)) : false;
-        if (!sawKey)
-            loaded.Key = Key;
-        Assign(loaded);
+        HOLD mine(*this);
+        // The record takes over what was read.
+        Clear();
+        std::swap(table, loaded.table);
+        std::swap(count, loaded.count);
+        std::swap(room, loaded.room);
+        std::swap(blocks, loaded.blocks);
+        Handle = loaded.Handle;
+        if (sawKey)
+            Key = loaded.Key;
+        LockTable = 0;
     }
     LOGIT::Printf("HASH::Load returns ok= %d, %s\n", ok ? 1 : 0, error);
     return ok ? 1 : 0;

@@ -7,7 +7,9 @@
 #define KESTAR_HASH_H
 
 #include <cstdint>
+#include <vector>
 
+#include "kestar/base/mutexsem.h"
 #include "kestar/base/string.h"
 #include "kestar/base/stringarray.h"
 
@@ -77,16 +79,40 @@ public:
 private:
     friend class HASHLIST;
 
+    // A name and its value.  Fields live in the record's blocks and never move while the record
+    // holds them, so references to values stay good while other names come and go.
+    struct FIELD {
+        STRING Name;
+        STRING Value;
+    };
+    // A piece of storage of the record: field slots, then the bytes of texts read or copied (the
+    // names and values there borrow their buffers, STRINGFLAG_BORROWED).  Freed with the record.
+    struct BLOCK;
+
+    // Holds the record's lock (re-entrant for the holding thread) for a scope.
+    class HOLD {
+    public:
+        explicit HOLD(const HASH &record) : R(record) { R.recordLock.Obtain(-1); }
+        ~HOLD() { R.recordLock.Release(); }
+        HOLD(const HOLD &) = delete;
+        HOLD &operator=(const HOLD &) = delete;
+
+    private:
+        const HASH &R;
+    };
+
     // Appends the parsed lines of text [p, p+len) and sorts the names.  Malformed lines are
     // reported and skipped.  Returns true when a "#Key=" line was seen.  Only for a record that
     // no other thread can see yet (being constructed or read into a list): it takes no locks.
-    bool ParseText(const char *p, size_t len);
-    // Appends the text form to out (the caller holds this record's lock).
-    void AppendText(STRING &out);
-    // Upper bound of the bytes AppendText writes.
-    size_t TextSizeBound();
-    // The bytes AppendText writes when no value needs an escape (the caller holds the lock).
-    size_t TextSizeHint();
+    // lines, when not 0, is the number of line feeds in the text, as far as the caller counted them.
+    bool ParseText(const char *p, size_t len, size_t lines = 0);
+    // Writes the text form to out, which has room for TextSizeBound(crlf) bytes; returns the end.
+    // With crlf every line ends with CR LF, as in a file.  The caller holds this record's lock.
+    char *WriteText(char *out, bool crlf) const;
+    // Upper bound of the bytes WriteText writes.
+    size_t TextSizeBound(bool crlf) const;
+    // The bytes WriteText writes when no value needs an escape (the caller holds the lock).
+    size_t TextSizeHint(bool crlf) const;
     // Index where name is or would be inserted; *found tells which.  Caller holds the lock.
     int Search(const char *name, bool *found) const;
     // The value of name or null, under the record's lock.
@@ -94,17 +120,33 @@ private:
     void CopyFrom(const HASH &other);
     // The same, for a caller that holds the locks it needs.
     void CopyFromLocked(const HASH &other);
-    // Name and value i without another trip through the arrays' locks: for callers that hold the
-    // record's lock (or, like Exists and FindKey, read without it) and know 0 <= i < NumKeys().
-    STRING *NameAt(int i) const { return keys.ppItems[i]; }
-    STRING *ValueAt(int i) const { return values.ppItems[i]; }
-    // Writes a record or list text with CR LF line ends, atomically; 1 on success.  error gets
-    // "OK" or the system's text for the failure.
+    // Frees all fields and blocks (the caller holds the lock or owns the record alone).
+    void Clear();
+    // A new empty field, not yet in the table.
+    FIELD *NewField();
+    // A new block of slots fields and textBytes bytes of text, linked to the record.
+    BLOCK *NewBlock(size_t slots, size_t textBytes);
+    // Puts field f into the table at index i.
+    void InsertField(int i, FIELD *f);
+    // The table has room for at least slots fields.
+    void Reserve(int slots);
+    // Name and value i: for callers that hold the record's lock (or, like Exists and FindKey, read
+    // without it) and know 0 <= i < NumKeys().
+    STRING *NameAt(int i) const { return &table[i]->Name; }
+    STRING *ValueAt(int i) const { return &table[i]->Value; }
+    // Field i after the check of the index (a bad one is the assertion failure and the orderly stop).
+    FIELD *FieldAt(int i, const char *type);
+    // Writes a record or list text that already has CR LF line ends, atomically; 1 on success.
+    // error gets "OK" or the system's text for the failure.
     static int SaveText(const char *path, const STRING &text, char *error, size_t errorSize);
 
-    STRINGARRAY keys;   // "HASH-KEYS": the names, in case-insensitive order; its lock is ours
-    STRINGARRAY values; // "HASH-VALUES": value i belongs to name i
-    int LockTable;      // non-zero: adding a name through operator[] is an assertion failure
+    FIELD **table;              // count fields in case-insensitive order of their names; room slots
+    int count;
+    int room;
+    BLOCK *blocks;              // the storage of the fields, newest first
+    std::vector<FIELD *> spare; // slots of deleted fields, for the next new name
+    mutable MUTEXSEM recordLock;
+    int LockTable;              // non-zero: adding a name through operator[] is an assertion failure
 };
 
 #endif

@@ -82,7 +82,55 @@ HASHLIST &HASHLIST::operator=(const HASHLIST &other)
 
 HASHLIST::~HASHLIST() = default;
 
-STRING HASHLIST::ToString()
+namespace {
+
+// "[#i]" and the line end.
+char *PutHeader(char *out, int i, bool crlf)
+{
+    char digits[16];
+    int n = 0;
+    unsigned v = static_cast<unsigned>(i);
+    do {
+        digits[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v);
+    *out++ = '[';
+    *out++ = '#';
+    while (n > 0)
+        *out++ = digits[--n];
+    *out++ = ']';
+    if (crlf)
+        *out++ = '\r';
+    *out++ = '\n';
+    return out;
+}
+
+// Gives out room for at least need bytes (its content kept), growing to at least twice its size
+// so that a long list costs a few copies, not one per record.
+void Grow(STRING &out, size_t need)
+{
+    size_t grown = static_cast<size_t>(out.BufLen) * 2;
+    if (grown < need)
+        grown = need;
+    if (grown >= 0x7FFF0000u) {
+        if (need >= 0x7FFF0000u) {
+            LOGIT::Assert(0, "size<0x7FFF0000", __FILE__, __LINE__, "HASHLIST text", 0);
+            LOGIT::OrderlyStop();
+        }
+        grown = 0x7FFF0000u - 1;
+    }
+    if (grown <= static_cast<size_t>(out.BufLen))
+        return;
+    // Make only allocates when the length passes the buffer: ask for one byte more than it holds.
+    STRING_SIZE_T length = out.StrLen;
+    out.BlockSize = static_cast<STRING_SIZE_T>(grown);
+    out.Make(out.BufLen);
+    out.Truncate(length);
+}
+
+} // namespace
+
+STRING HASHLIST::BuildText(bool crlf)
 {
     // The list's lock is held throughout (the order list, then record, as in Save), so the
     // records can be read straight from the table; each record is sized and written under one
@@ -100,46 +148,44 @@ STRING HASHLIST::ToString()
     std::vector<size_t> sizes(static_cast<size_t>(n));
     for (int i = 0; i < n; i++) {
         HASH *record = ppItems[i];
-        ScopeLock<STRINGARRAY> lock(record->keys);
-        sizes[static_cast<size_t>(i)] = record->TextSizeHint();
+        HASH::HOLD lock(*record);
+        sizes[static_cast<size_t>(i)] = record->TextSizeHint(crlf);
         hint += 16 + sizes[static_cast<size_t>(i)];
     }
-    hint += hint / 16;
-    if (hint > static_cast<size_t>(out.BufLen) && hint < 0x7FF00000u) {
-        // Make only allocates when the length passes the buffer: ask for one byte more than it holds.
-        out.BlockSize = static_cast<STRING_SIZE_T>(hint);
-        out.Make(out.BufLen);
-        out.Truncate(0);
-    }
+    hint += hint / 16 + 64;
+    if (hint > static_cast<size_t>(out.BufLen))
+        Grow(out, hint);
+    char *p = out.Buffer;
     for (int i = 0; i < n; i++) {
         HASH *record = ppItems[i];
-        ScopeLock<STRINGARRAY> lock(record->keys);
+        HASH::HOLD lock(*record);
         // Escapes make a value at most four times as long (base64 less): only a record that might
         // not fit is measured exactly.
-        size_t room = static_cast<size_t>(out.BufLen) - static_cast<size_t>(out.StrLen);
-        size_t need = 0;
-        if (room < 64 + 4 * (sizes[static_cast<size_t>(i)] + 16) || record->TextSizeHint() != sizes[static_cast<size_t>(i)])
-            need = static_cast<size_t>(out.StrLen) + 32 + record->TextSizeBound();
-        if (need > static_cast<size_t>(out.BufLen) - 8) {
-            // Grow to at least twice the size (the text's own block growth stops doubling at
-            // 2 MiB steps), so a long list costs a few copies, not one per 2 MiB.
-            size_t grown = static_cast<size_t>(out.BufLen) * 2;
-            if (grown < need)
-                grown = need;
-            if (grown > 0x7FF00000u)
-                grown = 0x7FF00000u;
-            STRING_SIZE_T length = out.StrLen;
-            out.BlockSize = static_cast<STRING_SIZE_T>(grown);
-            out.Make(length + 1);
-            out.Truncate(length);
+        size_t used = static_cast<size_t>(p - out.Buffer);
+        size_t room = static_cast<size_t>(out.BufLen) - used;
+        size_t size = sizes[static_cast<size_t>(i)];
+        if (room < 64 + 4 * (size + 16) || record->TextSizeHint(crlf) != size) {
+            size_t need = used + 32 + record->TextSizeBound(crlf);
+            if (need > static_cast<size_t>(out.BufLen) - 8) {
+                out.StrLen = static_cast<STRING_SIZE_T>(used);
+                Grow(out, need);
+                p = out.Buffer + used;
+            }
         }
-        char header[32];
-        int len = std::snprintf(header, sizeof header, "[#%d]\n", i);
-        out.Append(header, len);
-        record->AppendText(out);
-        out.Append("\n", 1);
+        p = PutHeader(p, i, crlf);
+        p = record->WriteText(p, crlf);
+        if (crlf)
+            *p++ = '\r';
+        *p++ = '\n';
     }
+    out.StrLen = static_cast<STRING_SIZE_T>(p - out.Buffer);
+    out.Buffer[out.StrLen] = 0;
     return out;
+}
+
+STRING HASHLIST::ToString()
+{
+    return BuildText(false);
 }
 
 int HASHLIST::Save(const char *path)
@@ -150,7 +196,9 @@ int HASHLIST::Save(const char *path)
     {
         ScopeLock<HASHLIST> lock(*this);
         int n = NumItems();
-        rc = HASH::SaveText(path, ToString(), error, sizeof error) ? (n > 0 ? n : 1) : 0;
+        // The file has CR LF line ends, as the Windows text-mode streams wrote them; written so
+        // byte for byte in the native build too.
+        rc = HASH::SaveText(path, BuildText(true), error, sizeof error) ? (n > 0 ? n : 1) : 0;
     }
     if (rc == 0)
         LOGIT::Printf("HASHLIST::Save %s failed: %s\n", STR::SafeText(path, "HASHLIST::Save"), error);
@@ -198,6 +246,7 @@ int HASHLIST::ReadText(const char *p, size_t len, bool fromFile)
     const char *preamble = nullptr, *preambleEnd = nullptr; // text before the first header
     const char *section = p;  // start of the current section's lines
     bool sectionHasText = false;
+    size_t sectionLines = 0; // lines of the current section, an upper bound of its line feeds
     int headers = 0, added = 0;
 
     auto store = [&](const char *from, const char *to) {
@@ -206,7 +255,7 @@ int HASHLIST::ReadText(const char *p, size_t len, bool fromFile)
             record->ParseText(preamble, static_cast<size_t>(preambleEnd - preamble));
             preamble = nullptr;
         }
-        record->ParseText(from, static_cast<size_t>(to - from));
+        record->ParseText(from, static_cast<size_t>(to - from), sectionLines);
         AppendOwned(record);
         added++;
     };
@@ -218,6 +267,8 @@ int HASHLIST::ReadText(const char *p, size_t len, bool fromFile)
         p = nl ? nl + 1 : end;
         if (fromFile && nl && lineEnd > line && lineEnd[-1] == '\r')
             lineEnd--; // CR LF is one line feed in a file
+        if (lineEnd == line || line[0] != '[')
+            sectionLines++;
         if (lineEnd == line)
             continue; // empty lines carry nothing
         if (line[0] != '[') {
@@ -266,6 +317,7 @@ int HASHLIST::ReadText(const char *p, size_t len, bool fromFile)
         headers++;
         section = p;
         sectionHasText = false;
+        sectionLines = 0;
     }
     // The last section is a record even when empty, so that a list with an empty last record
     // reads back with as many records as were written; text without any header is one record.

@@ -57,6 +57,8 @@ public:
     void SortByKey(const char *name, int flags);
 
 private:
+    // The list text form; with crlf every line ends with CR LF, as in a file.
+    STRING BuildText(bool crlf);
     // Reads the list text form [p, p+len) and appends its records; fromFile selects the file
     // reading (CR LF as LF, header numbers ignored).  Returns the number of records appended.
     int ReadText(const char *p, size_t len, bool fromFile);

@@ -254,6 +254,71 @@ TEST(BINARY, CopiesAreDeepAndKeepNull)
     EXPECT_EQ(0, b.StrLen);
 }
 
+TEST(BINARY, BorrowedBufferIsNeitherFreedNorHandedOn)
+{
+    // A container's block with "abc" and "xy"; strings borrow their bytes from it.  Freeing or
+    // keeping a pointer into it would show in the sanitizer build.
+    char block[] = {'a', 'b', 'c', 0, 'x', 'y', 0};
+    auto borrow = [&block](BINARY &b, int at, STRING_SIZE_T len) {
+        b.Buffer = block + at;
+        b.StrLen = len;
+        b.BufLen = len + 1;
+        b.Flags = STRINGFLAG_BORROWED | STRINGFLAG_BINARY;
+    };
+    {
+        BINARY b;
+        borrow(b, 0, 3);
+        BINARY copy(b);
+        EXPECT_NE(block, copy.Buffer);
+        EXPECT_EQ("abc", TextOf(copy));
+        EXPECT_EQ(unsigned(STRINGFLAG_BINARY), copy.Flags) << "the copy owns its buffer";
+
+        // A move copies too: the block may be gone before the string that took it.
+        BINARY moved(std::move(b));
+        EXPECT_NE(block, moved.Buffer);
+        EXPECT_EQ("abc", TextOf(moved));
+        EXPECT_EQ(0u, moved.Flags & STRINGFLAG_BORROWED);
+        BINARY target;
+        target.Make(2, "zz");
+        target = std::move(b);
+        EXPECT_NE(block, target.Buffer);
+        EXPECT_EQ("abc", TextOf(target));
+        EXPECT_EQ(0u, target.Flags & STRINGFLAG_BORROWED);
+
+        // Content that fits stays in the block; content that does not moves to a buffer of its own.
+        b.Make(2, "de");
+        EXPECT_EQ(block, b.Buffer);
+        EXPECT_EQ(std::string("de\0\0xy", 6), std::string(block, 6));
+        b.Append("fghij", 5);
+        EXPECT_NE(block, b.Buffer);
+        EXPECT_EQ("defghij", TextOf(b));
+        EXPECT_EQ(unsigned(STRINGFLAG_BINARY), b.Flags);
+    }
+    {
+        BINARY b;
+        borrow(b, 4, 2);
+        BINARY small;
+        small.Make(1, "k");
+        b = small; // fits: written into the block
+        EXPECT_EQ(block + 4, b.Buffer);
+        EXPECT_TRUE(b.Flags & STRINGFLAG_BORROWED);
+        BINARY longer;
+        longer.Make(5, "hello");
+        b = longer;
+        EXPECT_NE(block + 4, b.Buffer);
+        EXPECT_EQ(0u, b.Flags & STRINGFLAG_BORROWED);
+        borrow(b = BINARY(), 4, 2);
+        b = std::move(longer); // takes the other's own buffer
+        EXPECT_EQ("hello", TextOf(b));
+        EXPECT_EQ(0u, b.Flags & STRINGFLAG_BORROWED);
+        borrow(b = BINARY(), 0, 3);
+        b.Free();
+        EXPECT_EQ(nullptr, b.Buffer);
+        EXPECT_EQ(0u, b.Flags & STRINGFLAG_BORROWED);
+    }
+    EXPECT_EQ(std::string("de\0\0k\0\0", 7), std::string(block, 7));
+}
+
 TEST(BINARY, MidCountsFromPositionAndNeverGivesNull)
 {
     struct CASE {

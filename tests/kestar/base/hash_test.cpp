@@ -193,6 +193,37 @@ TEST(HASH, LookupAddsInOrderAndIgnoresCase)
     EXPECT_EQ(TextOf(*keys[0]), "Aardvark");
 }
 
+TEST(HASH, ValuesReadFromTextChangeGrowAndOutliveTheirRecord)
+{
+    // Names and values read from a text share the record's storage; whatever a caller does with
+    // them must work as with strings of their own (the sanitizer build sees any stray access).
+    STRING taken, name;
+    HASH copy;
+    {
+        HASH h("a=short\nb=second\nc=third\nd=={{AP8=}}\n");
+        STRING &a = h["a"];
+        STRING &c = h["c"];
+        a = "x";
+        h["b"].Append("-and-a-much-longer-tail", -1);
+        h.GetValueAt(3).Append("!", 1);
+        h["new"] = "n";
+        EXPECT_EQ(h.DeleteKey("b"), 1);
+        h["b2"] = "again";
+        h["aa"] = "1";
+        EXPECT_EQ(TextOf(a), "x") << "references stay good while names come and go";
+        EXPECT_EQ(&c, &h.Get("c"));
+        EXPECT_EQ(TextOf(h.ToString()), "a=x\naa=1\nb2=again\nc=third\nd=={{AP8h}}\nnew=n\n");
+        copy = h;
+        name = h.GetKeyAt(3);
+        taken = std::move(h["c"]);
+    }
+    EXPECT_EQ(TextOf(taken), "third");
+    EXPECT_EQ(TextOf(name), "c");
+    EXPECT_EQ(TextOf(copy.ToString()), "a=x\naa=1\nb2=again\nc=third\nd=={{AP8h}}\nnew=n\n");
+    copy["c"] += "-changed";
+    EXPECT_EQ(TextOf(copy.Get("C")), "third-changed");
+}
+
 TEST(HASH, LockedRecordReportsNewNamesButKeepsWorking)
 {
     LOGCAPTURE log;

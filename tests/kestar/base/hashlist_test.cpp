@@ -199,6 +199,39 @@ TEST(HASHLIST, SaveWritesCrLfLoadAppends)
     EXPECT_EQ(empty.Load(dir.File("missing.ini").c_str()), 0);
 }
 
+TEST(HASHLIST, SaveWritesTheTextWithCrLfEvenWhereEscapesMakeItLonger)
+{
+    // Values that need escapes take up to four times their length, more than the list's first
+    // estimate of its text: the text grows as needed and the file is still the text with CR LF.
+    TEMPFOLDER dir;
+    std::string file = dir.File("escapes.ini");
+    HASHLIST list;
+    std::string control(300, '\x01');
+    for (int i = 0; i < 400; i++) {
+        HASH h;
+        h.Handle = static_cast<uint32_t>(i + 1);
+        h["Control"] = StringOf(control);
+        h["Line\nbreak"] = "in the name"; // names are written as they stand
+        list.AddItem(h);
+    }
+    std::string text = TextOf(list.ToString());
+    std::string expected;
+    for (int i = 0; i < 400; i++) {
+        std::string record = TextOf(list[i]->ToString());
+        expected += "[#" + std::to_string(i) + "]\n" + record + "\n";
+    }
+    ASSERT_EQ(text, expected);
+    EXPECT_NE(text.find("Control=\\x01\\x01"), std::string::npos);
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n')
+            crlf += '\r';
+        crlf += c;
+    }
+    ASSERT_EQ(list.Save(file.c_str()), 400);
+    EXPECT_EQ(ReadWholeFile(file), crlf);
+}
+
 TEST(HASHLIST, SaveFailureIsReportedAndKeepsTheOldFile)
 {
     TEMPFOLDER dir;
