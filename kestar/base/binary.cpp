@@ -140,11 +140,6 @@ private:
 
 // ---- Construction -------------------------------------------------------------------------------
 
-BINARY::BINARY(STRING_SIZE_T blocksize)
-    : Buffer(nullptr), StrLen(0), BufLen(0), BlockSize(blocksize > 0 ? blocksize : STRING_DEFAULT_BLOCKSIZE), Flags(0)
-{
-}
-
 BINARY::BINARY(const BINARY &other)
     : Buffer(nullptr), StrLen(0), BufLen(0), BlockSize(other.BlockSize), Flags(other.Flags & ~STRINGFLAG_BORROWED)
 {
@@ -387,6 +382,39 @@ bool BINARY::AppendBytes(const void *data, STRING_SIZE_T howmany, bool stopWhenO
         memmove(Buffer + oldLen, data, static_cast<size_t>(n));
     Terminate();
     return true;
+}
+
+char *BINARY::Reserve(STRING_SIZE_T n)
+{
+    if (n < 0)
+        n = 0;
+    const STRING_SIZE_T extra = TerminatorSize();
+    const long long need = static_cast<long long>(StrLen) + n + extra;
+    if (Buffer == nullptr || BufLen < need) {
+        char *buffer = need <= INT32_MAX ? PoolAlloc(static_cast<STRING_SIZE_T>(need)) : nullptr;
+        if (buffer == nullptr) {
+            ORVAK_ASSERT_INFO(buffer, "BINARY::Reserve");
+            LOGIT::OrderlyStop();
+        }
+        if (Buffer != nullptr && StrLen > 0)
+            memcpy(buffer, Buffer, static_cast<size_t>(StrLen));
+        memset(buffer + StrLen, 0, static_cast<size_t>(extra));
+        if (!(Flags & STRINGFLAG_BORROWED))
+            PoolFree(Buffer, BufLen);
+        Flags &= ~STRINGFLAG_BORROWED;
+        Buffer = buffer;
+        BufLen = static_cast<STRING_SIZE_T>(need);
+    }
+    return Buffer + StrLen;
+}
+
+void BINARY::Extend(STRING_SIZE_T n)
+{
+    if (!ORVAK_ASSERT(Buffer!=nullptr && n>=0 && StrLen+n+TerminatorSize()<=BufLen) || Buffer == nullptr || n < 0 ||
+        static_cast<long long>(StrLen) + n + TerminatorSize() > BufLen)
+        return;
+    StrLen += n;
+    memset(Buffer + StrLen, 0, static_cast<size_t>(BufLen - StrLen));
 }
 
 void BINARY::AppendBinary(const BINARY &other)
@@ -711,24 +739,24 @@ bool BINARY::Load(const char *path, const char *mode)
             data.BlockSize = static_cast<STRING_SIZE_T>(block);
         }
     }
-    data.Make(0);
-    static const size_t CHUNK = 32768;
-    char *chunk = static_cast<char *>(malloc(CHUNK));
-    if (chunk == nullptr)
-        ok = false;
+    // Straight into the buffer: room for the whole file and one byte more (so that one read
+    // reaches the end), and more room as long as the file keeps giving bytes.
+    size_t want = size > 0 && ok ? static_cast<size_t>(size) + 1 : 256;
     while (ok) {
-        const size_t got = fread(chunk, 1, CHUNK, f);
-        if (got > 0) {
-            if (static_cast<long long>(data.StrLen) + static_cast<long long>(got) > 0x7FFF0000LL) {
-                ok = false;
+        if (static_cast<long long>(data.StrLen) + static_cast<long long>(want) > 0x7FFF0000LL) {
+            want = static_cast<size_t>(0x7FFF0000LL - data.StrLen);
+            if (want == 0) {
+                ok = false; // more than a string can hold
                 break;
             }
-            data.Append(chunk, static_cast<STRING_SIZE_T>(got));
         }
-        if (got < CHUNK)
+        char *at = data.Reserve(static_cast<STRING_SIZE_T>(want));
+        const size_t got = fread(at, 1, want, f);
+        data.Extend(static_cast<STRING_SIZE_T>(got));
+        if (got < want)
             break;
+        want = data.StrLen < 32768 ? 32768 : static_cast<size_t>(data.StrLen);
     }
-    free(chunk);
     if (ferror(f) || !feof(f))
         ok = false;
     if (!ok)

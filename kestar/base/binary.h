@@ -29,7 +29,11 @@ constexpr STRING_SIZE_T STRING_DEFAULT_BLOCKSIZE = 96;
 class BINARY {
 public:
     // No buffer; a block size of 0 or less becomes 96 at the first use.
-    explicit BINARY(STRING_SIZE_T blocksize = 0);
+    explicit BINARY(STRING_SIZE_T blocksize = 0)
+        : Buffer(nullptr), StrLen(0), BufLen(0), BlockSize(blocksize > 0 ? blocksize : STRING_DEFAULT_BLOCKSIZE),
+          Flags(0)
+    {
+    }
     // Copies block size, content (NULL stays NULL) and flags.
     BINARY(const BINARY &other);
     // Takes the other's buffer; a borrowed buffer (STRINGFLAG_BORROWED) is copied instead.
@@ -52,6 +56,14 @@ public:
     // false for a negative n, null data or a length past the 32-bit limit.
     bool TryAppend(const void *data, STRING_SIZE_T n);
     void AppendBinary(const BINARY &other);
+    // For a writer that puts its bytes straight into the buffer: room for at least n more bytes
+    // after the content (the content kept, the room not cleared); returns the end of the content.
+    // The bytes written there become content through Extend.  Room past the 32-bit limit stops the
+    // program in order, as growth by Make does.
+    char *Reserve(STRING_SIZE_T n);
+    // The n bytes after the content, written into the room of Reserve, become content; the rest
+    // of the buffer is cleared.
+    void Extend(STRING_SIZE_T n);
 
     // Shortens to newlength bytes (never lengthens).
     void Truncate(STRING_SIZE_T newlength);

@@ -80,18 +80,14 @@ bool AnyNeedsEscape(const char *text, size_t len)
     return false;
 }
 
-// Upper bound of the bytes a value takes in the text form (exact for values without escapes).
-size_t ValueSizeBound(const STRING &value)
+// Room for a value in the text form: escapes make a byte at most four ("\xNN"), base64 makes
+// three bytes four and adds "={{" and "}}".
+inline size_t ValueRoom(const STRING &value)
 {
     size_t len = value.Buffer ? static_cast<size_t>(value.StrLen) : 0;
     if (value.Flags & STRINGFLAG_BINARY)
-        return 3 + (len + 2) / 3 * 4 + 2;
-    size_t bound = len;
-    const unsigned char *p = reinterpret_cast<const unsigned char *>(value.Buffer);
-    for (size_t i = 0; i < len; i++)
-        if (NeedsEscape(p[i]))
-            bound += 3; // "\x" and two digits at the most
-    return bound;
+        return 5 + (len + 2) / 3 * 4;
+    return 4 * len;
 }
 
 inline char *Put(char *out, const char *p, size_t n)
@@ -220,7 +216,7 @@ struct alignas(8) HASH::BLOCK {
     char *Text() { return reinterpret_cast<char *>(Fields() + Slots); }
 };
 
-HASH::HASH() : Handle(0), table(nullptr), count(0), room(0), blocks(nullptr), LockTable(0) {}
+HASH::HASH() : Handle(0), table(nullptr), count(0), room(0), blocks(nullptr), blockText(0), LockTable(0) {}
 
 HASH::HASH(const HASH &other) : HASH()
 {
@@ -257,6 +253,7 @@ void HASH::Clear()
         b = next;
     }
     blocks = nullptr;
+    blockText = 0;
     std::free(table);
     table = nullptr;
     count = 0;
@@ -360,6 +357,7 @@ void HASH::CopyFromLocked(const HASH &other)
         for (size_t i = 0; i < n; i++)
             bytes += CopySize(src.table[i]->Name) + CopySize(src.table[i]->Value);
         BLOCK *b = NewBlock(n, bytes);
+        blockText = bytes;
         Reserve(static_cast<int>(n));
         char *text = b->Text();
         FIELD *slots = b->Fields();
@@ -533,17 +531,16 @@ void HASH::SortKeys()
     });
 }
 
-bool HASH::ParseText(const char *text, size_t len, size_t lines)
+bool HASH::ParseText(const char *text, size_t len)
 {
     bool sawKey = false;
-    if (lines == 0) {
-        for (const char *q = text, *e = text + len;
-             (q = static_cast<const char *>(std::memchr(q, '\n', static_cast<size_t>(e - q)))); q++)
-            lines++;
-    }
+    size_t lines = 0;
+    for (size_t i = 0; i < len; i++)
+        lines += text[i] == '\n';
     // One block for the whole text: a slot per line and the bytes of the lines, where names and
     // values are terminated in place.
     BLOCK *b = NewBlock(lines + 1, len + 1);
+    blockText += len + 1;
     char *p = b->Text();
     std::memcpy(p, text, len);
     p[len] = 0;
@@ -575,8 +572,13 @@ bool HASH::ParseText(const char *text, size_t len, size_t lines)
         if (nameLen == 7 && StartsWithNoCase(line, nameLen, "#Handle")) {
             // Read as a signed decimal number and kept as 32 bits, so that what the writer puts
             // out ("%lu") always reads back the same in both builds.
-            STRING value = DecodeValue(raw, rawLen);
-            Handle = static_cast<uint32_t>(std::strtoll(value.Buffer, nullptr, 10));
+            if (NeedsDecoding(raw, rawLen)) {
+                STRING value = DecodeValue(raw, rawLen);
+                Handle = static_cast<uint32_t>(std::strtoll(value.Buffer, nullptr, 10));
+            } else {
+                *lineEnd = 0;
+                Handle = static_cast<uint32_t>(std::strtoll(raw, nullptr, 10));
+            }
             continue;
         }
         if (nameLen == 4 && StartsWithNoCase(line, nameLen, "#Key")) {
@@ -610,81 +612,77 @@ bool HASH::ParseText(const char *text, size_t len, size_t lines)
     return sawKey;
 }
 
-size_t HASH::TextSizeBound(bool crlf) const
+size_t HASH::TextSizeGuess() const
 {
-    size_t eol = crlf ? 2 : 1;
-    size_t size = 0;
-    if (Handle != 0)
-        size += 20;
-    if (Key.Buffer)
-        size += 6 + ValueSizeBound(Key);
-    for (int i = 0; i < count; i++) {
-        const STRING &name = *NameAt(i);
-        size_t nameLen = name.Buffer ? static_cast<size_t>(name.StrLen) : 0;
-        size += (crlf ? 2 * nameLen : nameLen) + 1 + eol + ValueSizeBound(*ValueAt(i));
+    // A record read or copied holds about its text in its blocks; names added one by one count
+    // with a typical length.
+    size_t text = blockText.load(std::memory_order_relaxed);
+    return 32 + (text > 0 ? text : 24 * static_cast<size_t>(count));
+}
+
+HASH::WRITER::WRITER(STRING &out, size_t expected) : P(nullptr), Out(out), Limit(nullptr)
+{
+    if (expected > 0x7FFF0000u - 64)
+        expected = 0x7FFF0000u - 64;
+    P = Out.Reserve(static_cast<STRING_SIZE_T>(expected));
+    Limit = Out.Buffer + Out.BufLen - 1;
+}
+
+void HASH::WRITER::Grow(size_t n)
+{
+    // The written bytes are kept; the buffer at least doubles, so a text that was guessed too
+    // short costs a few copies, not one per record.
+    size_t used = static_cast<size_t>(P - Out.Buffer);
+    size_t want = static_cast<size_t>(Out.BufLen) + n;
+    if (want < 2 * static_cast<size_t>(Out.BufLen))
+        want = 2 * static_cast<size_t>(Out.BufLen);
+    if (used + n >= 0x7FFF0000u) {
+        LOGIT::Assert(0, "size<0x7FFF0000", __FILE__, __LINE__, "HASH text", 0);
+        LOGIT::OrderlyStop();
     }
-    return size;
+    if (want >= 0x7FFF0000u)
+        want = 0x7FFF0000u - 1;
+    Out.StrLen = static_cast<STRING_SIZE_T>(used);
+    P = Out.Reserve(static_cast<STRING_SIZE_T>(want - used));
+    Limit = Out.Buffer + Out.BufLen - 1;
 }
 
-size_t HASH::TextSizeHint(bool crlf) const
+void HASH::WRITER::Finish()
 {
-    size_t eol = crlf ? 2 : 1;
-    size_t size = Handle != 0 ? 20 : 0;
-    if (Key.Buffer)
-        size += 6 + static_cast<size_t>(Key.StrLen);
-    for (int i = 0; i < count; i++)
-        size += static_cast<size_t>(NameAt(i)->StrLen) + 1 + eol + static_cast<size_t>(ValueAt(i)->StrLen);
-    return size;
+    Out.Extend(static_cast<STRING_SIZE_T>(P - (Out.Buffer + Out.StrLen)));
 }
 
-char *HASH::WriteText(char *out, bool crlf) const
+void HASH::WriteText(WRITER &w, bool crlf) const
 {
     if (Handle != 0) {
-        char line[32];
-        int len = std::snprintf(line, sizeof line, "#Handle=%lu", static_cast<unsigned long>(Handle));
-        out = PutLineEnd(Put(out, line, static_cast<size_t>(len)), crlf);
+        char *out = w.Room(24);
+        int len = std::snprintf(out, 24, "#Handle=%lu", static_cast<unsigned long>(Handle));
+        w.P = PutLineEnd(out + len, crlf);
     }
     if (Key.Buffer) {
         // Escaped like every value (the reader unescapes it like every value), so that a key
         // with a backslash or a line break survives; ordinary keys are written as they stand.
-        out = Put(out, "#Key=", 5);
-        out = PutLineEnd(PutValue(out, Key), crlf);
+        char *out = Put(w.Room(8 + ValueRoom(Key)), "#Key=", 5);
+        w.P = PutLineEnd(PutValue(out, Key), crlf);
     }
     for (int i = 0; i < count; i++) {
         const FIELD *f = table[i];
+        size_t nameLen = f->Name.Buffer ? static_cast<size_t>(f->Name.StrLen) : 0;
+        char *out = w.Room(2 * nameLen + 3 + ValueRoom(f->Value));
         out = PutName(out, f->Name, crlf);
         *out++ = '=';
-        out = PutLineEnd(PutValue(out, f->Value), crlf);
+        w.P = PutLineEnd(PutValue(out, f->Value), crlf);
     }
-    return out;
 }
-
-namespace {
-
-// A text of up to bound bytes written by write(char *) into a buffer sized once.
-template <class WRITE> STRING WriteSized(size_t bound, WRITE write)
-{
-    STRING out;
-    // Sized once to at least what the text needs: no reallocation.
-    size_t size = (bound + 16 + 63) & ~static_cast<size_t>(63);
-    if (size >= 0x7FFF0000u) {
-        LOGIT::Assert(0, "size<0x7FFF0000", __FILE__, __LINE__, "HASH text", 0);
-        LOGIT::OrderlyStop();
-    }
-    out.BlockSize = static_cast<STRING_SIZE_T>(size);
-    out.SetNotNull();
-    char *end = write(out.Buffer);
-    out.StrLen = static_cast<STRING_SIZE_T>(end - out.Buffer);
-    out.Buffer[out.StrLen] = 0;
-    return out;
-}
-
-} // namespace
 
 STRING HASH::ToString()
 {
     HOLD mine(*this);
-    return WriteSized(TextSizeBound(false), [this](char *p) { return WriteText(p, false); });
+    STRING out;
+    WRITER w(out, TextSizeGuess());
+    WriteText(w, false);
+    w.Finish();
+    return out;
 }
 
 int HASH::SaveText(const char *path, const STRING &file, char *error, size_t errorSize)
@@ -708,7 +706,9 @@ int HASH::Save(const char *path)
         HOLD mine(*this);
         // The file has CR LF line ends, as the Windows text-mode streams wrote them; written so
         // byte for byte in the native build too.
-        file = WriteSized(TextSizeBound(true), [this](char *p) { return WriteText(p, true); });
+        WRITER w(file, TextSizeGuess() + static_cast<size_t>(count));
+        WriteText(w, true);
+        w.Finish();
     }
     int ok = SaveText(path, file, error, sizeof error);
     if (!ok)
@@ -738,6 +738,7 @@ int HASH::Load(const char *path)
         std::swap(count, loaded.count);
         std::swap(room, loaded.room);
         std::swap(blocks, loaded.blocks);
+        blockText = loaded.blockText.load();
         Handle = loaded.Handle;
         if (sawKey)
             Key = loaded.Key;

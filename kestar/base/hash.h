@@ -6,6 +6,7 @@
 #ifndef KESTAR_HASH_H
 #define KESTAR_HASH_H
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -104,15 +105,33 @@ private:
     // Appends the parsed lines of text [p, p+len) and sorts the names.  Malformed lines are
     // reported and skipped.  Returns true when a "#Key=" line was seen.  Only for a record that
     // no other thread can see yet (being constructed or read into a list): it takes no locks.
-    // lines, when not 0, is the number of line feeds in the text, as far as the caller counted them.
-    bool ParseText(const char *p, size_t len, size_t lines = 0);
-    // Writes the text form to out, which has room for TextSizeBound(crlf) bytes; returns the end.
-    // With crlf every line ends with CR LF, as in a file.  The caller holds this record's lock.
-    char *WriteText(char *out, bool crlf) const;
-    // Upper bound of the bytes WriteText writes.
-    size_t TextSizeBound(bool crlf) const;
-    // The bytes WriteText writes when no value needs an escape (the caller holds the lock).
-    size_t TextSizeHint(bool crlf) const;
+    bool ParseText(const char *p, size_t len);
+    // Writes a text straight into the buffer of a string (BINARY::Reserve), growing it as needed.
+    class WRITER {
+    public:
+        // expected: the bytes the text will probably take.
+        WRITER(STRING &out, size_t expected);
+        // Where the next n bytes go; the writer moves P past what it wrote.
+        char *Room(size_t n)
+        {
+            if (static_cast<size_t>(Limit - P) < n)
+                Grow(n);
+            return P;
+        }
+        // The written bytes become the string's content.
+        void Finish();
+        char *P;
+
+    private:
+        void Grow(size_t n);
+        STRING &Out;
+        char *Limit;
+    };
+    // Appends the text form; with crlf every line ends with CR LF, as in a file.  The caller holds
+    // this record's lock.
+    void WriteText(WRITER &out, bool crlf) const;
+    // About the bytes of the text form, from what the record's blocks hold (no field is read).
+    size_t TextSizeGuess() const;
     // Index where name is or would be inserted; *found tells which.  Caller holds the lock.
     int Search(const char *name, bool *found) const;
     // The value of name or null, under the record's lock.
@@ -144,6 +163,7 @@ private:
     int count;
     int room;
     BLOCK *blocks;              // the storage of the fields, newest first
+    std::atomic<size_t> blockText; // the bytes of text in the blocks (a list reads it unlocked)
     std::vector<FIELD *> spare; // slots of deleted fields, for the next new name
     mutable MUTEXSEM recordLock;
     int LockTable;              // non-zero: adding a name through operator[] is an assertion failure

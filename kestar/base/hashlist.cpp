@@ -105,81 +105,38 @@ char *PutHeader(char *out, int i, bool crlf)
     return out;
 }
 
-// Gives out room for at least need bytes (its content kept), growing to at least twice its size
-// so that a long list costs a few copies, not one per record.
-void Grow(STRING &out, size_t need)
-{
-    size_t grown = static_cast<size_t>(out.BufLen) * 2;
-    if (grown < need)
-        grown = need;
-    if (grown >= 0x7FFF0000u) {
-        if (need >= 0x7FFF0000u) {
-            LOGIT::Assert(0, "size<0x7FFF0000", __FILE__, __LINE__, "HASHLIST text", 0);
-            LOGIT::OrderlyStop();
-        }
-        grown = 0x7FFF0000u - 1;
-    }
-    if (grown <= static_cast<size_t>(out.BufLen))
-        return;
-    // Make only allocates when the length passes the buffer: ask for one byte more than it holds.
-    STRING_SIZE_T length = out.StrLen;
-    out.BlockSize = static_cast<STRING_SIZE_T>(grown);
-    out.Make(out.BufLen);
-    out.Truncate(length);
-}
-
 } // namespace
 
 STRING HASHLIST::BuildText(bool crlf)
 {
     // The list's lock is held throughout (the order list, then record, as in Save), so the
-    // records can be read straight from the table; each record is sized and written under one
-    // hold of its lock.
+    // records can be read straight from the table; each record is written under one hold of its
+    // lock.
     ScopeLock<HASHLIST> listLock(*this);
-    STRING out;
-    out.BlockSize = 0x4000;
-    out.Flags |= STRINGFLAG_DYNABLOCK;
-    out.SetNotNull();
     int n = NumItems();
-    // One buffer for the whole text where the plain lengths tell its size (values that need
-    // escapes are rare; the check below still grows the buffer for them): building a phone book's
-    // text by doubling would copy it several times over and touch twice the memory.
-    size_t hint = 0;
-    std::vector<size_t> sizes(static_cast<size_t>(n));
+    // One buffer for the whole text, sized from what the records hold (the writer still grows it
+    // where escapes or changed values make the text longer): building a phone book's text by
+    // doubling would copy it several times over and touch twice the memory.
+    size_t guess = 64;
+    for (int i = 0; i < n; i++)
+        guess += 16 + ppItems[i]->TextSizeGuess();
+    if (crlf)
+        guess += guess / 16;
+    guess += guess / 32;
+    STRING out;
+    HASH::WRITER w(out, guess);
     for (int i = 0; i < n; i++) {
         HASH *record = ppItems[i];
         HASH::HOLD lock(*record);
-        sizes[static_cast<size_t>(i)] = record->TextSizeHint(crlf);
-        hint += 16 + sizes[static_cast<size_t>(i)];
-    }
-    hint += hint / 16 + 64;
-    if (hint > static_cast<size_t>(out.BufLen))
-        Grow(out, hint);
-    char *p = out.Buffer;
-    for (int i = 0; i < n; i++) {
-        HASH *record = ppItems[i];
-        HASH::HOLD lock(*record);
-        // Escapes make a value at most four times as long (base64 less): only a record that might
-        // not fit is measured exactly.
-        size_t used = static_cast<size_t>(p - out.Buffer);
-        size_t room = static_cast<size_t>(out.BufLen) - used;
-        size_t size = sizes[static_cast<size_t>(i)];
-        if (room < 64 + 4 * (size + 16) || record->TextSizeHint(crlf) != size) {
-            size_t need = used + 32 + record->TextSizeBound(crlf);
-            if (need > static_cast<size_t>(out.BufLen) - 8) {
-                out.StrLen = static_cast<STRING_SIZE_T>(used);
-                Grow(out, need);
-                p = out.Buffer + used;
-            }
-        }
-        p = PutHeader(p, i, crlf);
-        p = record->WriteText(p, crlf);
+        w.P = PutHeader(w.Room(20), i, crlf);
+        record->WriteText(w, crlf);
+        char *p = w.Room(2);
         if (crlf)
             *p++ = '\r';
         *p++ = '\n';
+        w.P = p;
     }
-    out.StrLen = static_cast<STRING_SIZE_T>(p - out.Buffer);
-    out.Buffer[out.StrLen] = 0;
+    w.Finish();
     return out;
 }
 
@@ -242,11 +199,10 @@ int HASHLIST::FromString(const char *text)
 int HASHLIST::ReadText(const char *p, size_t len, bool fromFile)
 {
     ScopeLock<HASHLIST> lock(*this);
-    const char *end = p + len;
+    const char *start = p, *end = p + len;
     const char *preamble = nullptr, *preambleEnd = nullptr; // text before the first header
     const char *section = p;  // start of the current section's lines
     bool sectionHasText = false;
-    size_t sectionLines = 0; // lines of the current section, an upper bound of its line feeds
     int headers = 0, added = 0;
 
     auto store = [&](const char *from, const char *to) {
@@ -255,27 +211,37 @@ int HASHLIST::ReadText(const char *p, size_t len, bool fromFile)
             record->ParseText(preamble, static_cast<size_t>(preambleEnd - preamble));
             preamble = nullptr;
         }
-        record->ParseText(from, static_cast<size_t>(to - from), sectionLines);
+        record->ParseText(from, static_cast<size_t>(to - from));
         AppendOwned(record);
         added++;
     };
+    // The next section header: a line that begins with "[".  Only the bytes in front of each "["
+    // are looked at; the lines of a record are split once, by the record's reader.
+    auto nextHeader = [start, end](const char *from) {
+        for (const char *q = from; q < end; q++) {
+            q = static_cast<const char *>(std::memchr(q, '[', static_cast<size_t>(end - q)));
+            if (!q)
+                return end;
+            if (q == start || q[-1] == '\n')
+                return q;
+        }
+        return end;
+    };
 
     while (p < end) {
-        const char *nl = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-        const char *line = p;
+        const char *line = nextHeader(p);
+        if (headers == 0) {
+            // Text in front of the first header: anything but line ends (empty lines carry nothing).
+            for (const char *c = p; c < line && !sectionHasText; c++)
+                sectionHasText = *c != '\r' && *c != '\n';
+        }
+        if (line == end)
+            break;
+        const char *nl = static_cast<const char *>(std::memchr(line, '\n', static_cast<size_t>(end - line)));
         const char *lineEnd = nl ? nl : end;
         p = nl ? nl + 1 : end;
         if (fromFile && nl && lineEnd > line && lineEnd[-1] == '\r')
             lineEnd--; // CR LF is one line feed in a file
-        if (lineEnd == line || line[0] != '[')
-            sectionLines++;
-        if (lineEnd == line)
-            continue; // empty lines carry nothing
-        if (line[0] != '[') {
-            for (const char *c = line; c < lineEnd && !sectionHasText; c++)
-                sectionHasText = *c != '\r';
-            continue;
-        }
 
         // A section header "[#n]".  A malformed one is reported and still taken as a header.
         size_t n = static_cast<size_t>(lineEnd - line);
@@ -317,7 +283,6 @@ int HASHLIST::ReadText(const char *p, size_t len, bool fromFile)
         headers++;
         section = p;
         sectionHasText = false;
-        sectionLines = 0;
     }
     // The last section is a record even when empty, so that a list with an empty last record
     // reads back with as many records as were written; text without any header is one record.

@@ -260,8 +260,6 @@ STRING STR::Repeat(const char *text, int n)
 
 // ---- Construction -------------------------------------------------------------------------------
 
-STRING::STRING() : BINARY(0), CodePage(1252) {}
-
 STRING::STRING(const char *text, int codepage) : BINARY(0), CodePage(codepage)
 {
     if (text != nullptr)

@@ -31,7 +31,7 @@ enum : int {
 
 class STRING : public BINARY {
 public:
-    STRING();
+    STRING() : BINARY(0), CodePage(1252) {}
     // A copy of a C text; a null text leaves the string NULL.
     STRING(const char *text, int codepage = 1252);
     STRING(const STRING &other);
