@@ -71,15 +71,6 @@ inline bool NeedsEscape(unsigned char c)
     return kEscape.Needs[c];
 }
 
-bool AnyNeedsEscape(const char *text, size_t len)
-{
-    const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
-    for (size_t i = 0; i < len; i++)
-        if (NeedsEscape(p[i]))
-            return true;
-    return false;
-}
-
 // Room for a value in the text form: escapes make a byte at most four ("\xNN"), base64 makes
 // three bytes four and adds "={{" and "}}".
 inline size_t ValueRoom(const STRING &value)
@@ -109,12 +100,35 @@ char *PutValue(char *out, const STRING &value)
     }
     if (!value.Buffer || value.StrLen == 0)
         return out;
-    size_t len = static_cast<size_t>(value.StrLen);
-    if (AnyNeedsEscape(value.Buffer, len)) {
-        STRING escaped = value.Escape("={}");
-        return Put(out, escaped.Buffer, static_cast<size_t>(escaped.StrLen));
+    // As BINARY::Escape("={}") writes it, straight into the text.
+    static const char hex[] = "0123456789abcdef";
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(value.Buffer);
+    size_t len = static_cast<size_t>(value.StrLen), i = 0;
+    while (i < len && !NeedsEscape(p[i]))
+        i++;
+    out = Put(out, value.Buffer, i);
+    for (; i < len; i++) {
+        unsigned char c = p[i];
+        if (!NeedsEscape(c)) {
+            *out++ = static_cast<char>(c);
+            continue;
+        }
+        *out++ = '\\';
+        switch (c) {
+        case 0x00: *out++ = '0'; break;
+        case 0x09: *out++ = 't'; break;
+        case 0x0A: *out++ = 'n'; break;
+        case 0x0D: *out++ = 'r'; break;
+        case 0x1A: *out++ = 'z'; break;
+        case 0x5C: *out++ = '\\'; break;
+        default:
+            *out++ = 'x';
+            *out++ = hex[c >> 4];
+            *out++ = hex[c & 0x0F];
+            break;
+        }
     }
-    return Put(out, value.Buffer, len);
+    return out;
 }
 
 // A name as it stands; in a file every line feed in it becomes CR LF, like every other.
@@ -186,6 +200,72 @@ bool NeedsDecoding(const char *raw, size_t len)
            std::memchr(raw, '\\', len);
 }
 
+bool IsBase64Value(const char *raw, size_t len)
+{
+    return len >= 5 && std::memcmp(raw, "={{", 3) == 0 && std::memcmp(raw + len - 2, "}}", 2) == 0;
+}
+
+inline int HexDigit(unsigned char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The byte of the escape at p[0] == '\\' (of len bytes from p), or -1 when it is not one of the
+// escapes the writer makes ("\\x" needs two hex digits); *size gets its length.
+inline int EscapedByte(const char *p, size_t len, size_t *size)
+{
+    *size = 2;
+    if (len < 2)
+        return -1;
+    switch (p[1]) {
+    case '"': return 0x22;
+    case '\'': return 0x27;
+    case '0': return 0x00;
+    case '\\': return 0x5C;
+    case 'n': return 0x0A;
+    case 'r': return 0x0D;
+    case 't': return 0x09;
+    case 'z': return 0x1A;
+    case 'x': {
+        if (len < 4)
+            return -1;
+        int hi = HexDigit(static_cast<unsigned char>(p[2])), lo = HexDigit(static_cast<unsigned char>(p[3]));
+        if (hi < 0 || lo < 0)
+            return -1;
+        *size = 4;
+        return hi * 16 + lo;
+    }
+    default: return -1;
+    }
+}
+
+// Unescapes raw in place, as BINARY::Unescape does it, when every escape in it is a good one;
+// returns the new length, or -1 (raw unchanged) for the reader that reports bad escapes.
+long long UnescapeInPlace(char *raw, size_t len)
+{
+    size_t size;
+    for (const char *q = raw, *end = raw + len;
+         (q = static_cast<const char *>(std::memchr(q, '\\', static_cast<size_t>(end - q)))); q += size)
+        if (EscapedByte(q, static_cast<size_t>(end - q), &size) < 0)
+            return -1;
+    char *out = raw;
+    for (size_t i = 0; i < len;) {
+        if (raw[i] != '\\') {
+            *out++ = raw[i++];
+            continue;
+        }
+        *out++ = static_cast<char>(EscapedByte(raw + i, len - i, &size));
+        i += size;
+    }
+    return out - raw;
+}
+
 STRING DecodeValue(const char *raw, size_t len)
 {
     STRING value;
@@ -203,6 +283,32 @@ STRING DecodeValue(const char *raw, size_t len)
     return value;
 }
 
+// The line feeds in text, eight bytes at a time.
+size_t CountLineFeeds(const char *text, size_t len)
+{
+    const uint64_t ones = 0x0101010101010101ull, low7 = 0x7F7F7F7F7F7F7F7Full;
+    size_t n = 0, i = 0;
+    for (; i + 8 <= len; i += 8) {
+        uint64_t v;
+        std::memcpy(&v, text + i, 8);
+        v ^= ones * '\n';
+        // 0x80 exactly in the bytes that are zero (no borrow from byte to byte).
+        uint64_t t = ~(((v & low7) + low7) | v | low7);
+        while (t) {
+            n++;
+            t &= t - 1;
+        }
+    }
+    for (; i < len; i++)
+        n += text[i] == '\n';
+    return n;
+}
+
+inline bool OwnsBuffer(const STRING &s)
+{
+    return s.Buffer && !(s.Flags & STRINGFLAG_BORROWED);
+}
+
 const char *const kNamesType = "HASH-KEYS";
 const char *const kValuesType = "HASH-VALUES";
 
@@ -212,11 +318,14 @@ struct alignas(8) HASH::BLOCK {
     BLOCK *Next;
     size_t Slots; // field slots
     size_t Used;  // slots constructed (from the first on)
+    char *Text;   // the bytes of text, after the slots (and the table)
     FIELD *Fields() { return reinterpret_cast<FIELD *>(this + 1); }
-    char *Text() { return reinterpret_cast<char *>(Fields() + Slots); }
 };
 
-HASH::HASH() : Handle(0), table(nullptr), count(0), room(0), blocks(nullptr), blockText(0), LockTable(0) {}
+HASH::HASH()
+    : Handle(0), table(nullptr), count(0), room(0), tableInBlock(false), blocks(nullptr), blockText(0), LockTable(0)
+{
+}
 
 HASH::HASH(const HASH &other) : HASH()
 {
@@ -248,22 +357,26 @@ void HASH::Clear()
         BLOCK *next = b->Next;
         FIELD *f = b->Fields();
         for (size_t i = 0; i < b->Used; i++)
-            f[i].~FIELD();
+            if (OwnsBuffer(f[i].Name) || OwnsBuffer(f[i].Value))
+                f[i].~FIELD(); // the others have nothing to free
         std::free(b);
         b = next;
     }
     blocks = nullptr;
     blockText = 0;
-    std::free(table);
+    if (!tableInBlock)
+        std::free(table);
+    tableInBlock = false;
     table = nullptr;
     count = 0;
     room = 0;
     spare.clear();
 }
 
-HASH::BLOCK *HASH::NewBlock(size_t slots, size_t textBytes)
+HASH::BLOCK *HASH::NewBlock(size_t slots, size_t textBytes, bool withTable)
 {
-    size_t size = sizeof(BLOCK) + slots * sizeof(FIELD) + textBytes;
+    // With the table: slots pointers after the field slots, where an empty record keeps its table.
+    size_t size = sizeof(BLOCK) + slots * sizeof(FIELD) + (withTable ? slots * sizeof(FIELD *) : 0) + textBytes;
     BLOCK *b = nullptr;
     if (slots < 0x10000000u && textBytes < 0x80000000u)
         b = static_cast<BLOCK *>(std::malloc(size));
@@ -277,7 +390,15 @@ HASH::BLOCK *HASH::NewBlock(size_t slots, size_t textBytes)
     b->Next = blocks;
     b->Slots = slots;
     b->Used = 0;
+    b->Text = reinterpret_cast<char *>(b->Fields() + slots);
     blocks = b;
+    if (withTable && !table) {
+        table = reinterpret_cast<FIELD **>(b->Text);
+        room = static_cast<int>(slots);
+        tableInBlock = true;
+    }
+    if (withTable)
+        b->Text += slots * sizeof(FIELD *);
     return b;
 }
 
@@ -311,7 +432,9 @@ void HASH::Reserve(int slots)
     }
     if (count > 0)
         std::memcpy(grown, table, static_cast<size_t>(count) * sizeof(FIELD *));
-    std::free(table);
+    if (!tableInBlock)
+        std::free(table);
+    tableInBlock = false;
     table = grown;
     room = slots;
 }
@@ -356,10 +479,9 @@ void HASH::CopyFromLocked(const HASH &other)
         size_t bytes = 0;
         for (size_t i = 0; i < n; i++)
             bytes += CopySize(src.table[i]->Name) + CopySize(src.table[i]->Value);
-        BLOCK *b = NewBlock(n, bytes);
+        BLOCK *b = NewBlock(n, bytes, true);
         blockText = bytes;
-        Reserve(static_cast<int>(n));
-        char *text = b->Text();
+        char *text = b->Text;
         FIELD *slots = b->Fields();
         for (size_t i = 0; i < n; i++) {
             FIELD *f = new (slots + i) FIELD();
@@ -521,27 +643,41 @@ bool HASH::KeyLess(const char *a, const char *b)
     return FoldCompare(a, b) < 0;
 }
 
+// Stable order of the fields by name: insertion into place for the usual few names, a merge sort
+// for many.
+void HASH::SortFields(FIELD **first, FIELD **last)
+{
+    auto less = [](const FIELD *x, const FIELD *y) { return KeyLess(x->Name.Buffer, y->Name.Buffer); };
+    if (last - first > 48) {
+        std::stable_sort(first, last, less);
+        return;
+    }
+    for (FIELD **i = first + 1; i < last; i++) {
+        FIELD *f = *i;
+        FIELD **j = i;
+        for (; j > first && less(f, j[-1]); j--)
+            *j = j[-1];
+        *j = f;
+    }
+}
+
 void HASH::SortKeys()
 {
     HOLD mine(*this);
     // Stable: equal names keep their order; O(n log n) also for a hand-made file with thousands
     // of names.
-    std::stable_sort(table, table + count, [](const FIELD *a, const FIELD *b) {
-        return KeyLess(a->Name.Buffer, b->Name.Buffer);
-    });
+    SortFields(table, table + count);
 }
 
 bool HASH::ParseText(const char *text, size_t len)
 {
     bool sawKey = false;
-    size_t lines = 0;
-    for (size_t i = 0; i < len; i++)
-        lines += text[i] == '\n';
+    size_t lines = CountLineFeeds(text, len);
     // One block for the whole text: a slot per line and the bytes of the lines, where names and
     // values are terminated in place.
-    BLOCK *b = NewBlock(lines + 1, len + 1);
+    BLOCK *b = NewBlock(lines + 1, len + 1, table == nullptr);
     blockText += len + 1;
-    char *p = b->Text();
+    char *p = b->Text;
     std::memcpy(p, text, len);
     p[len] = 0;
     const char *end = p + len;
@@ -591,14 +727,21 @@ bool HASH::ParseText(const char *text, size_t len)
         FIELD *f = new (slots + b->Used++) FIELD();
         *eq = 0;
         Borrow(f->Name, line, nameLen, kFieldBlockSize, 0, 1252);
-        if (NeedsDecoding(raw, rawLen)) {
+        if (IsBase64Value(raw, rawLen)) {
             f->Value = DecodeValue(raw, rawLen);
         } else {
-            *lineEnd = 0;
-            Borrow(f->Value, raw, rawLen, kFieldBlockSize, 0, 1252);
+            // Escapes are unescaped in place (the text only gets shorter); a bad one is left to
+            // the reader that reports it.
+            long long unescaped = std::memchr(raw, '\\', rawLen) ? UnescapeInPlace(raw, rawLen) : static_cast<long long>(rawLen);
+            if (unescaped < 0) {
+                f->Value = DecodeValue(raw, rawLen);
+            } else {
+                raw[unescaped] = 0;
+                Borrow(f->Value, raw, static_cast<size_t>(unescaped), kFieldBlockSize, 0, 1252);
+            }
         }
         if (count == room)
-            Reserve(count == 0 ? static_cast<int>(lines + 1) : room * 2);
+            Reserve(count + static_cast<int>(lines) + 1);
         if (sorted && count > first && KeyLess(f->Name.Buffer, table[count - 1]->Name.Buffer))
             sorted = false;
         table[count++] = f;
@@ -606,9 +749,7 @@ bool HASH::ParseText(const char *text, size_t len)
     // Names in order, equal ones in their order of arrival.  What this system wrote is in order
     // already; anything else is sorted in O(n log n).
     if (!sorted || (first > 0 && count > first && KeyLess(table[first]->Name.Buffer, table[first - 1]->Name.Buffer)))
-        std::stable_sort(table, table + count, [](const FIELD *x, const FIELD *y) {
-            return KeyLess(x->Name.Buffer, y->Name.Buffer);
-        });
+        SortFields(table, table + count);
     return sawKey;
 }
 
@@ -655,9 +796,14 @@ void HASH::WRITER::Finish()
 void HASH::WriteText(WRITER &w, bool crlf) const
 {
     if (Handle != 0) {
-        char *out = w.Room(24);
-        int len = std::snprintf(out, 24, "#Handle=%lu", static_cast<unsigned long>(Handle));
-        w.P = PutLineEnd(out + len, crlf);
+        char digits[12];
+        int n = 0;
+        for (uint32_t v = Handle; v; v /= 10)
+            digits[n++] = static_cast<char>('0' + v % 10);
+        char *out = Put(w.Room(24), "#Handle=", 8);
+        while (n > 0)
+            *out++ = digits[--n];
+        w.P = PutLineEnd(out, crlf);
     }
     if (Key.Buffer) {
         // Escaped like every value (the reader unescapes it like every value), so that a key
@@ -738,6 +884,7 @@ int HASH::Load(const char *path)
         std::swap(count, loaded.count);
         std::swap(room, loaded.room);
         std::swap(blocks, loaded.blocks);
+        std::swap(tableInBlock, loaded.tableInBlock);
         blockText = loaded.blockText.load();
         Handle = loaded.Handle;
         if (sawKey)

@@ -143,8 +143,11 @@ private:
     void Clear();
     // A new empty field, not yet in the table.
     FIELD *NewField();
-    // A new block of slots fields and textBytes bytes of text, linked to the record.
-    BLOCK *NewBlock(size_t slots, size_t textBytes);
+    // A new block of slots fields and textBytes bytes of text, linked to the record.  withTable
+    // adds room for a table of slots fields, which a record without table takes as its table.
+    BLOCK *NewBlock(size_t slots, size_t textBytes, bool withTable = false);
+    // Stable order of fields by name.
+    static void SortFields(FIELD **first, FIELD **last);
     // Puts field f into the table at index i.
     void InsertField(int i, FIELD *f);
     // The table has room for at least slots fields.
@@ -162,6 +165,7 @@ private:
     FIELD **table;              // count fields in case-insensitive order of their names; room slots
     int count;
     int room;
+    bool tableInBlock;          // the table lies in a block (not freed on its own)
     BLOCK *blocks;              // the storage of the fields, newest first
     std::atomic<size_t> blockText; // the bytes of text in the blocks (a list reads it unlocked)
     std::vector<FIELD *> spare; // slots of deleted fields, for the next new name

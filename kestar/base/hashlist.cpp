@@ -291,6 +291,18 @@ int HASHLIST::ReadText(const char *p, size_t len, bool fromFile)
     return added;
 }
 
+STRING_SIZE_T HASHLIST::AddItem(const HASH &record)
+{
+    ScopeLock<HASHLIST> lock(*this);
+    if (ItemCount < MaxItems || GrowBy >= ItemCount / 2)
+        return InsertItem(ItemCount, record);
+    STRING_SIZE_T step = GrowBy;
+    GrowBy = ItemCount / 2;
+    STRING_SIZE_T index = InsertItem(ItemCount, record);
+    GrowBy = step;
+    return index;
+}
+
 void HASHLIST::AppendOwned(HASH *record)
 {
     if (ppItems && ItemCount < MaxItems) {

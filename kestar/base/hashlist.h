@@ -29,6 +29,11 @@ public:
     int Compare(HASH *a, HASH *b, int flags) override;
     ~HASHLIST() override;
 
+    // Appends a copy of the record and returns its index.  A full table grows by half its size
+    // (at least by the step of 64), so that building a long list copies its table a few times,
+    // not once per 64 records.
+    STRING_SIZE_T AddItem(const HASH &record);
+
     // The list text form: "[#i]" LF, record i's text, LF, for every record.  An empty list gives
     // an empty, not NULL, text.  Holds the list's lock, then each record's in turn.
     STRING ToString();
