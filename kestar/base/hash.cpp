@@ -37,8 +37,13 @@ int FoldCompare(const char *a, const char *b)
     const unsigned char *p = reinterpret_cast<const unsigned char *>(a);
     const unsigned char *q = reinterpret_cast<const unsigned char *>(b);
     for (;; p++, q++) {
+        if (*p == *q) {
+            if (*p == 0)
+                return 0;
+            continue; // equal bytes fold alike
+        }
         unsigned char x = FoldAscii(*p), y = FoldAscii(*q);
-        if (x != y || x == 0)
+        if (x != y)
             return static_cast<int>(x) - static_cast<int>(y);
     }
 }
@@ -283,24 +288,13 @@ STRING DecodeValue(const char *raw, size_t len)
     return value;
 }
 
-// The line feeds in text, eight bytes at a time.
+// The line feeds in text.
 size_t CountLineFeeds(const char *text, size_t len)
 {
-    const uint64_t ones = 0x0101010101010101ull, low7 = 0x7F7F7F7F7F7F7F7Full;
-    size_t n = 0, i = 0;
-    for (; i + 8 <= len; i += 8) {
-        uint64_t v;
-        std::memcpy(&v, text + i, 8);
-        v ^= ones * '\n';
-        // 0x80 exactly in the bytes that are zero (no borrow from byte to byte).
-        uint64_t t = ~(((v & low7) + low7) | v | low7);
-        while (t) {
-            n++;
-            t &= t - 1;
-        }
-    }
-    for (; i < len; i++)
-        n += text[i] == '\n';
+    size_t n = 0;
+    for (const char *q = text, *end = text + len;
+         (q = static_cast<const char *>(std::memchr(q, '\n', static_cast<size_t>(end - q)))); q++)
+        n++;
     return n;
 }
 
@@ -377,6 +371,10 @@ HASH::BLOCK *HASH::NewBlock(size_t slots, size_t textBytes, bool withTable)
 {
     // With the table: slots pointers after the field slots, where an empty record keeps its table.
     size_t size = sizeof(BLOCK) + slots * sizeof(FIELD) + (withTable ? slots * sizeof(FIELD *) : 0) + textBytes;
+    // Blocks of a list come and go by the ten thousand: sizes in steps of 256 bytes give the heap
+    // a few sizes to keep apart instead of thousands, which makes freeing and reusing them cheap.
+    if (size > 1024)
+        size = (size + 255) & ~static_cast<size_t>(255);
     BLOCK *b = nullptr;
     if (slots < 0x10000000u && textBytes < 0x80000000u)
         b = static_cast<BLOCK *>(std::malloc(size));
@@ -673,6 +671,7 @@ bool HASH::ParseText(const char *text, size_t len)
 {
     bool sawKey = false;
     size_t lines = CountLineFeeds(text, len);
+    bool escapes = std::memchr(text, '\\', len) != nullptr;
     // One block for the whole text: a slot per line and the bytes of the lines, where names and
     // values are terminated in place.
     BLOCK *b = NewBlock(lines + 1, len + 1, table == nullptr);
@@ -732,7 +731,8 @@ bool HASH::ParseText(const char *text, size_t len)
         } else {
             // Escapes are unescaped in place (the text only gets shorter); a bad one is left to
             // the reader that reports it.
-            long long unescaped = std::memchr(raw, '\\', rawLen) ? UnescapeInPlace(raw, rawLen) : static_cast<long long>(rawLen);
+            long long unescaped = escapes && std::memchr(raw, '\\', rawLen) ? UnescapeInPlace(raw, rawLen)
+                                                                           : static_cast<long long>(rawLen);
             if (unescaped < 0) {
                 f->Value = DecodeValue(raw, rawLen);
             } else {

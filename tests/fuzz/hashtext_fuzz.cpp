@@ -73,6 +73,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     HASH again(once);
     Check(Same(again.ToString(), once));
 
+    // The bytes as one value ("v=" and the bytes without their line feeds and trailing CRs): the
+    // record reads the value that the general readers make of it (base64 or strict unescaping).
+    std::string raw;
+    for (size_t i = 0; i < size; i++)
+        if (data[i] != '\n')
+            raw += static_cast<char>(data[i]);
+    while (!raw.empty() && raw.back() == '\r')
+        raw.pop_back();
+    STRING rawText = STRING::FromBytes(raw.data(), static_cast<STRING_SIZE_T>(raw.size()));
+    STRING expected;
+    if (raw.size() >= 5 && raw.compare(0, 3, "={{") == 0 && raw.compare(raw.size() - 2, 2, "}}") == 0)
+        expected = STRING::FromBytes(raw.data() + 3, static_cast<STRING_SIZE_T>(raw.size() - 5)).DecodeBase64();
+    else
+        expected = rawText.Unescape(false);
+    std::string line = "v=" + raw;
+    HASH one(STRING::FromBytes(line.data(), static_cast<STRING_SIZE_T>(line.size())));
+    Check(one.NumKeys() == 1 && Same(one.GetValueAt(0), expected));
+    Check(Same(HASH(one).GetValueAt(0), expected));
+
     // A list: the same fixed point, and the record count survives the round trip.
     HASHLIST list;
     int n = list.FromString(text);
