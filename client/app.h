@@ -13,6 +13,7 @@
 #define CLIENT_APP_H
 
 #include <atomic>
+#include <cstdint>
 
 #include "client/itemtexts.h"
 #include "client/itemview.h"
@@ -243,12 +244,72 @@ public:
     void FadeMusicForChannels(const char *text);
     // Posts message with a copy of text (lParam, deleted by the window thread) to the window.
     void PostToWindow(UINT message, WPARAM wParam, const STRING &text);
+    // The window's messages of the pushed state; 1 when message was one of them.
+    int HandlePushedMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // The session with the server (appsession_win32.cpp).  LogonToServer: finds the server (the
+    // configured one; with none, asks every server by broadcast), logs on, takes over the rights
+    // and the server's facts and loads the lists; checkConnectivity: ask the server first whether
+    // it can call this client back.  1 when logged on.  Returns 0 at once while the PC is
+    // powered down or another logon runs.  Any thread.
+    int LogonToServer(int checkConnectivity);
+    // Undoes the logon; serverLost: the server is gone (no "LOGOUT" is sent, the archive view is
+    // closed).  Returns 1.  Any thread.
+    int LogoutFromServer(int serverLost);
+    // Asks server ("host" or "host:port") whether it can reach this client: 1 when it answered
+    // "<OK>".  Else 0, after an error box unless silent or powered down.
+    int QueryIPConnectivity(const char *server, int silent);
+    // The server-to-client commands of the session ("WELCOME", "STARTSERVER", "PERMCHANGED",
+    // "STOPSERVER", "SERVEROPTIONSCHANGED"); 1 when command is one of them.
+    int HandleSessionCommand(STRING &command, HASH &params, STRING &result);
+    // Runs the logon at construction (the logon thread); tests of other parts switch it off
+    // before they construct the object.
+    static std::atomic<int> LogonAtStart;
 
-    LRESULT OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Jobs for the server (appjobs_win32.cpp): each builds its record (JOBRECORD) and sends it
+    // with AddJob.  1 when "ADDJOB" succeeded.  JobsAddFax: poll asks for a fax instead of sending
+    // one; a fax to send without file data is not sent (0).  comment and jobName: null when not
+    // given.
+    int JobsAddFax(int poll, const char *dest, const STRING &fileData, int pages, const char *originMsn,
+                   const char *headline, const char *stationId, int attempts, int pause, int isdnService,
+                   const char *comment, const char *jobName, uint64_t schedule);
+    int JobsAddMail(const char *to, const char *from, const char *body, const char *subject, const char *attachFile,
+                    const char *attachName, uint64_t schedule, int deleteAfterSuccess, const char *jobName);
+    int JobsAddSmsDlg(const char *orig, const char *dest, const char *msg, const char *sourceMsn, const char *appData,
+                      uint64_t schedule, const char *jobName);
+    // "ADDJOB" with job to "{SERVER}", waiting for the answer (which is not read); a failure is
+    // reported once.  1 on success.
+    int AddJob(HASH &job);
+
+    // Queues a job for the worker thread (one name per job; run first in, first out).
+    void AddQueuedFunction(const char *name);
+    // Part 0 of the status bar; with clearLater, timer 4 empties it again.
+    void SetStatusText(const char *text, bool clearLater);
+    // The tray icon (2090 logged on, 2093 not).
+    void SetTrayIcon(int iconId);
+
+    // Seams of the main window: each logs that it ran.  RunIntroWizard: the first-run wizard;
+    // DisableMenuItems: the menu by the rights; ClearTreeview: empties the target tree;
+    // CloseArchiveView: closes the archive view and waits until it has closed; ConnectDialog:
+    // the 'connect to' dialog (WM_COMMAND 2103).
+    void RunIntroWizard();
+    void DisableMenuItems();
+    void ClearTreeview();
+    void CloseArchiveView();
+    void ConnectDialog();
+
     LRESULT OnSized() override;
     LRESULT OnDestroy() override;
     // The Windows session ends: cleans up, then no local file is saved any more.
     LRESULT OnEndSession() override;
+    LRESULT OnTimer(UINT_PTR timer) override;
+    LRESULT OnCommand(int command) override;
+    LRESULT OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The window's own messages of the session: a status text (wParam: clear later; lParam: a
+    // STRING that the receiver deletes, or none to only arm the clearing) and the title again.
+    enum { WM__SETSTATUSTEXT = WM_USER + 76, WM__REFRESHTITLE = WM_USER + 77 };
+    int HandleSessionMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Timer 4 empties part 0 of the status bar; 1 when timer was it.
+    int HandleSessionTimer(UINT_PTR timer);
 
     HASH Settings;              // the client settings of "parlomatix.ini"; SettingsLock
     CRITSECT SettingsLock;
@@ -287,6 +348,40 @@ public:
     MUTEXSEM ITunesLock;
     int ITunesFaded = 0;  // ITunesLock
     int ITunesVolume = 0; // ITunesLock
+    unsigned long WindowThread = 0;    // the thread that built the window
+
+    // The logon state beside LoggedOn and the server fields: the logon lock, held during the
+    // "LOGIN" exchange and during the logout (its WindowThreadId is the window thread's, which
+    // keeps dispatching while it waits); the password sent with the last successful "LOGIN"
+    // (ServerLock); the server's folder (ServerLock) and hardware, written by the logon.
+    MUTEXSEM LogonLock;
+    std::atomic<int> LogonRequests{0}; // how often LogonToServer was called (for tests)
+    STRING StoredPassword;
+    STRING ServerDirectory;
+    std::atomic<int> IsdnBoardDetected{0};
+    std::atomic<int> CanFax{0};
+    std::atomic<int> CanFaxPoll{0};
+    std::atomic<int> CanCallForwarding{0};
+    // The worker thread's job queue: job names, appended and taken under its own lock.
+    STRINGARRAY QueuedFunctions;
+
+private:
+    // The steps of LogonToServer from the "LOGIN" parameters on, with a server configured.
+    int LogonSteps(const STRING &server, int checkConnectivity);
+    // The "LOGIN" exchange under the logon lock; 1 with answer and password (the one sent) on
+    // success.
+    int LoginExchange(const STRING &server, int reachable, HASH &answer, STRING &password);
+    // The facts and files of the server after the take-over, then the lists and the calls.
+    void FetchServerFacts();
+    void FetchItems(const STRING &serverName);
+    // The SMS options of the server to the gateway choice; 0 when the call failed.
+    int TakeSmsSendOptions();
+    // Status text id with "$NAME" replaced by name.
+    void ShowStatus(int textId, const char *name, bool clearLater);
+    // The user's right (a "Perm..." key of the logon); 0 when absent.
+    int Right(const char *name);
+    // "user@station".
+    static STRING Who();
 };
 
 #endif

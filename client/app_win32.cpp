@@ -25,6 +25,7 @@
 #include "kestar/base/osysprogram.h"
 #include "kestar/base/osyspath.h"
 #include "kestar/base/osysresource.h"
+#include "kestar/base/osysthread.h"
 #include "kestar/base/winorvak.h"
 #include "kestar/devices/mapiclass.h"
 #include "kestar/media/sound.h"
@@ -63,6 +64,14 @@ const int kClassIconId = 2000;
 const int kItemViewId = 2002;
 const int kArchiveViewId = 2003;
 
+// The logon thread of the constructor.
+unsigned LogonThread(void *argument)
+{
+    OSYS::InitThreadCrashHandler();
+    static_cast<APP *>(argument)->LogonToServer(1);
+    return 0;
+}
+
 long WindowsMakeCall(const char *destination, const char *appName, const char *calledParty, const char *comment)
 {
     return tapiRequestMakeCallA(destination, appName, calledParty, comment);
@@ -80,6 +89,8 @@ APP::APP(int startMinimized)
       Mapi(nullptr)
 {
     LOGIT::Printf("APP::APP() entered\n");
+    WindowThread = OSYS::GetCurrentThreadId();
+    LogonLock.WindowThreadId = WindowThread;
 
     // The work-folder decision is final: the folder of the start values served only until now.
     STRING previous;
@@ -117,6 +128,18 @@ APP::APP(int startMinimized)
         Show(true);
         UpdateWindow(hWnd);
     }
+
+    // The first logon runs on a thread of its own while this thread goes on dispatching, so the
+    // window answers meanwhile and the logon's boxes and dialogs can be shown.
+    if (LogonAtStart) {
+        void *thread = OSYS::CreateThread(&LogonThread, this);
+        if (thread) {
+            WinWaitForSingleObject(static_cast<HANDLE>(thread), -1);
+            OSYS::WaitThread(thread, -1);
+        } else {
+            LOGIT::Printf("APP::APP cannot start the logon thread\n");
+        }
+    }
     Constructing = 0;
     LOGIT::Printf("APP::APP() done\n");
 }
@@ -131,6 +154,8 @@ void APP::Cleanup()
     if (CleaningUp.exchange(1))
         return;
     LOGIT::Printf("APP::Cleanup\n");
+    if (LoggedOn)
+        LogoutFromServer(0);
     // The link first: no remote call may reach the object while its parts go.  Calls that start
     // meanwhile find no link and fail; the running ones end before the link goes.
     delete Comm.exchange(nullptr);
@@ -153,6 +178,12 @@ void APP::SetTitle()
     const STRING title = TITLETEXT::Make(OSYS::GetStringFromResource(IDS_APPTITLE), ClientVersionText(), server,
                                          OSYS::GetStringFromResource(IDS_TITLE_NOSERVER), gITunesControl != 0,
                                          ArchiveViewActive ? static_cast<const char *>(OSYS::GetStringFromResource(IDS_TITLE_ARCHIVE)) : "");
+    // Another thread (a logon) only asks: sending to the window thread could wait for ever while
+    // that thread waits for the other one.
+    if (OSYS::GetCurrentThreadId() != WindowThread) {
+        PostMessageA(hWnd, WM__REFRESHTITLE, 0, 0);
+        return;
+    }
     SetText(title);
     LOGIT::Printf("APP::SetTitle set to %s\n", Text(title));
 }
@@ -187,6 +218,27 @@ LRESULT APP::OnSized()
 {
     if (StatusBar)
         StatusBar->Resize();
+    return 0;
+}
+
+LRESULT APP::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (HandleSessionMessage(message, wParam, lParam))
+        return 1;
+    return HandlePushedMessage(message, wParam, lParam);
+}
+
+LRESULT APP::OnTimer(UINT_PTR timer)
+{
+    return HandleSessionTimer(timer);
+}
+
+LRESULT APP::OnCommand(int command)
+{
+    if (command == IDM_CONNECT) {
+        ConnectDialog();
+        return 1;
+    }
     return 0;
 }
 
@@ -267,6 +319,8 @@ STRING APP::HandleFunction(STRING &command, HASH &params, const char *peerId)
 int APP::HandleClientFunction(STRING &command, HASH &params, STRING &result)
 {
     if (HandlePushedState(command, params, result))
+        return 1;
+    if (HandleSessionCommand(command, params, result))
         return 1;
     if (command == PLXCMD::CHECKCONNECTIVITY) {
         result = PLXRESULT::OK;

@@ -92,7 +92,7 @@ void APP::PostToWindow(UINT message, WPARAM wParam, const STRING &text)
     }
 }
 
-LRESULT APP::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam)
+int APP::HandlePushedMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message != kMsgChannelStatus && message != kMsgStatusText)
         return 0;

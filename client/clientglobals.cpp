@@ -14,6 +14,7 @@ int gITunesControl = 0;
 int gITunesLevel = 40;
 STRING gCommandLine("");
 STRING gMainWindowClass("OrvakParlomatixWinClass");
+std::atomic<int> gNetworkFlags{0};
 
 STRING ClientVersionText()
 {

@@ -6,6 +6,8 @@
 #ifndef CLIENT_CLIENTGLOBALS_H
 #define CLIENT_CLIENTGLOBALS_H
 
+#include <atomic>
+
 #include "kestar/base/string.h"
 
 // The own listening port as decimal text ("6667" until the start values are settled).
@@ -26,6 +28,12 @@ extern int gITunesLevel;              // the value of "ITUNES:n", else 40
 extern STRING gCommandLine;
 // The class of the main window, by which a second start finds the first.
 extern STRING gMainWindowClass;
+
+// How this client stands in the network: NETWORK_LOCALCLIENT while it is logged on to a server
+// that runs on this computer (its "ServerName" is the station name).  Written by the logon and
+// the logout, read by any thread.
+enum { NETWORK_LOCALCLIENT = 0x1 };
+extern std::atomic<int> gNetworkFlags;
 
 // The version with its sub-version, as "@Version" and the title show it.
 STRING ClientVersionText();

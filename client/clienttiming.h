@@ -25,6 +25,10 @@ public:
         PINGEVERY,     // "PINGEVERY": between two checks of the server by the worker: 20000
         RELOGONPAUSE,  // "RELOGONPAUSE": between the connection tests of a re-logon: 5000
         STATUSBARSHOW, // "STATUSBARSHOW": a server's status text without "Duration": 20000
+        ITEMS,    // "ITEMS": the result of "GETITEMS" at logon: 80000
+        CONNECTIVITY, // "CONNECTIVITY": the result of "CHECKCONNECTIVITY": 20000
+        STARTING, // "STARTING": the pause after the answer that the server is starting: 2000
+        STATUSCLEAR, // "STATUSCLEAR": until timer 4 clears a status text: 10000
         COUNT
     };
 

@@ -53,6 +53,8 @@ public:
     // After the settings are loaded: clears APP's server fields, refreshes the title and takes
     // the host of "NetworkPrimaryServer" as the expected sender of broadcasts.
     void MakeNetworkAndDevice();
+    // The host of server becomes the expected sender of broadcasts (a server taken from "WELCOME").
+    void SetPartner(const char *server);
     // Closes the mailslot device (its daemon ends); broadcasts are no longer sent or received.
     void CleanupDevice();
 

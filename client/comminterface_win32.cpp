@@ -132,6 +132,11 @@ void COMMINTERFACE::MakeNetworkAndDevice()
     Records.SetWorkFolder(gWorkDir);
 }
 
+void COMMINTERFACE::SetPartner(const char *server)
+{
+    Records.SetPartner(server);
+}
+
 void COMMINTERFACE::CleanupDevice()
 {
     std::unique_ptr<MAILIO> device;

@@ -19,6 +19,22 @@
 #define IDS_TOOMANYDEVICES 3017 /* the server has more devices than its licence allows */
 #define IDS_SERVERLOST 3027     /* the server no longer answers: the connection was closed */
 #define IDS_RELOGON_WAITING 3028 /* after a power-down: waiting for the server before logging on again */
+
+/* The session with the server: status texts (part 0 of the status bar; $NAME is the server), the
+   boxes of a refused logon and of the connectivity check, and the password dialog. */
+#define IDS_SMSPROVIDER_MISSING 3010 /* the server sent no SMS provider file */
+#define IDS_LOGON_CLIENTNOTFOUND 3014 /* the server does not know the client $NAME */
+#define IDS_LOGON_LOGGINGON 3020    /* logging on to $NAME */
+#define IDS_LOGON_LOADING 3021      /* loading the lists from $NAME */
+#define IDS_LOGON_FAILED 3022       /* $NAME cannot be reached */
+#define IDS_LOGON_NOSERVER 3023     /* no server configured: looking for one */
+#define IDS_LOGON_CONNECTING 3024   /* connecting to $NAME */
+#define IDS_CONNECT_NOANSWER 3025   /* the server $S does not answer on port $SP */
+#define IDS_CONNECT_NOWAYBACK 3026  /* the server $S cannot reach this computer $C on port $CP */
+#define IDS_LOGON_WRONGVERSION 3034 /* client and server speak different versions */
+#define IDD_PASSWORD 2058
+#define IDC_PASSWORD_EDIT 201       /* the password, at most 128 characters */
+
 #define IDS_WORKDIR_MOVE 10120     /* asks whether the data move to the new work folder */
 #define IDS_WORKDIR_NEXTSTART 10121 /* the new work folder takes effect at the next start */
 #define IDS_WORKDIR_CHOOSE 10122   /* title of the folder chooser of the work-folder dialog */
