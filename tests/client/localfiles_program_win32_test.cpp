@@ -85,6 +85,8 @@ protected:
         CLIENTTIMING::Set(CLIENTTIMING::RPC, 10000);
         CLIENTTIMING::Set(CLIENTTIMING::CONNECT, 5000);
         gOwnPort = "0";
+        // These tests log on themselves where they need it: no logon of the constructor.
+        APP::LogonAtStart = 0;
         App.reset(new APP(0));
         ASSERT_NE(App->hWnd, nullptr);
         ASSERT_EQ(S(gWorkDir), ClientFolder);
@@ -92,6 +94,7 @@ protected:
     void TearDown() override
     {
         App.reset();
+        APP::LogonAtStart = 1;
         Server.Stop();
         ORVAKAPP::ResetForTests();
         CLIENTTIMING::Reset();

@@ -109,6 +109,8 @@ protected:
         CLIENTTIMING::Set(CLIENTTIMING::CONNECT, 5000);
         CLIENTTIMING::Set(CLIENTTIMING::ITUNESSTEP, 1);
         gOwnPort = "0";
+        // These tests log on themselves where they need it: no logon of the constructor.
+        APP::LogonAtStart = 0;
         App.reset(new APP(0));
         ASSERT_NE(App->hWnd, nullptr);
         ASSERT_NE(App->StatusBar, nullptr);
@@ -117,6 +119,7 @@ protected:
     void TearDown() override
     {
         App.reset();
+        APP::LogonAtStart = 1;
         Player.Stop();
         Server.Stop();
         ORVAKAPP::ResetForTests();
