@@ -288,13 +288,19 @@ STRING DecodeValue(const char *raw, size_t len)
     return value;
 }
 
-// The line feeds in text.
-size_t CountLineFeeds(const char *text, size_t len)
+// The lines of text that can hold a name and value: all but empty lines, comments and the lines
+// of handle and key (which begin with "#").  At least what the reader takes.
+size_t CountFieldLines(const char *text, size_t len)
 {
     size_t n = 0;
-    for (const char *q = text, *end = text + len;
-         (q = static_cast<const char *>(std::memchr(q, '\n', static_cast<size_t>(end - q)))); q++)
-        n++;
+    const char *end = text + len;
+    for (const char *line = text; line < end;) {
+        const char *nl = static_cast<const char *>(std::memchr(line, '\n', static_cast<size_t>(end - line)));
+        const char *next = nl ? nl + 1 : end;
+        if (line[0] != '\n' && line[0] != '#' && !(line[0] == '/' && line + 1 < end && line[1] == '/'))
+            n++;
+        line = next;
+    }
     return n;
 }
 
@@ -670,11 +676,11 @@ void HASH::SortKeys()
 bool HASH::ParseText(const char *text, size_t len)
 {
     bool sawKey = false;
-    size_t lines = CountLineFeeds(text, len);
+    size_t lines = CountFieldLines(text, len);
     bool escapes = std::memchr(text, '\\', len) != nullptr;
-    // One block for the whole text: a slot per line and the bytes of the lines, where names and
-    // values are terminated in place.
-    BLOCK *b = NewBlock(lines + 1, len + 1, table == nullptr);
+    // One block for the whole text: a slot per line that can hold a field and the bytes of the
+    // lines, where names and values are terminated in place.
+    BLOCK *b = NewBlock(lines, len + 1, table == nullptr);
     blockText += len + 1;
     char *p = b->Text;
     std::memcpy(p, text, len);
@@ -721,9 +727,8 @@ bool HASH::ParseText(const char *text, size_t len)
             sawKey = true;
             continue;
         }
-        if (b->Used == b->Slots)
-            break; // cannot happen: a slot per line
-        FIELD *f = new (slots + b->Used++) FIELD();
+        // (The block has a slot for every field line; a new block would take any other.)
+        FIELD *f = b->Used < b->Slots ? new (slots + b->Used++) FIELD() : NewField();
         *eq = 0;
         Borrow(f->Name, line, nameLen, kFieldBlockSize, 0, 1252);
         if (IsBase64Value(raw, rawLen)) {
