@@ -10,6 +10,7 @@
 
 #if defined(_WIN32)
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@ struct DIALOGSTEP {
     std::string match;
     bool titleOnly;   // match the title only (the one-press constructor)
     int settleMs;     // how long the dialog must have been found before the step acts
+    std::function<bool(void *dialog)> ready; // null, or true once the dialog may be acted on
 
     // The same step, acting only settleMs after the dialog was found (for dialogs that go on
     // filling themselves after they appear, such as the shell's folder browser).
@@ -45,6 +47,14 @@ struct DIALOGSTEP {
     {
         DIALOGSTEP step(*this);
         step.settleMs = ms;
+        return step;
+    }
+    // The same step, acting only once test(dialog) holds (asked every 50 ms within the script's
+    // time-out): for dialogs that go on filling themselves after they appear, however slowly.
+    DIALOGSTEP When(std::function<bool(void *dialog)> test) const
+    {
+        DIALOGSTEP step(*this);
+        step.ready = std::move(test);
         return step;
     }
 };

@@ -83,27 +83,27 @@ std::string DialogStaticText(void *dialog)
 
 DIALOGSTEP DIALOGSTEP::Press(int id, const char *match)
 {
-    return DIALOGSTEP{PRESS, id, 0, std::string(), match ? match : "", false, 0};
+    return DIALOGSTEP{PRESS, id, 0, std::string(), match ? match : "", false, 0, {}};
 }
 
 DIALOGSTEP DIALOGSTEP::Check(int id, bool on, const char *match)
 {
-    return DIALOGSTEP{CHECK, id, on ? 1 : 0, std::string(), match ? match : "", false, 0};
+    return DIALOGSTEP{CHECK, id, on ? 1 : 0, std::string(), match ? match : "", false, 0, {}};
 }
 
 DIALOGSTEP DIALOGSTEP::SetText(int id, const char *text, const char *match)
 {
-    return DIALOGSTEP{SETTEXT, id, 0, text ? text : "", match ? match : "", false, 0};
+    return DIALOGSTEP{SETTEXT, id, 0, text ? text : "", match ? match : "", false, 0, {}};
 }
 
 DIALOGSTEP DIALOGSTEP::Choose(int id, int index, const char *match)
 {
-    return DIALOGSTEP{CHOOSE, id, index, std::string(), match ? match : "", false, 0};
+    return DIALOGSTEP{CHOOSE, id, index, std::string(), match ? match : "", false, 0, {}};
 }
 
 DIALOGSTEP DIALOGSTEP::Key(int id, int virtualKey, const char *match)
 {
-    return DIALOGSTEP{KEY, id, virtualKey, std::string(), match ? match : "", false, 0};
+    return DIALOGSTEP{KEY, id, virtualKey, std::string(), match ? match : "", false, 0, {}};
 }
 
 DIALOGWATCHER::DIALOGWATCHER(int buttonId, int timeoutMs, unsigned long ownerThreadId, const char *titlePart)
@@ -169,6 +169,10 @@ void DIALOGWATCHER::Watch()
         }
         if (step.settleMs > 0 && WaitForSingleObject(stopEvent, static_cast<DWORD>(step.settleMs)) == WAIT_OBJECT_0)
             return;
+        while (step.ready && !step.ready(dialog)) {
+            if (GetTickCount64() >= deadline || WaitForSingleObject(stopEvent, 50) == WAIT_OBJECT_0)
+                return;
+        }
         char buffer[512] = "";
         GetWindowTextA(dialog, buffer, sizeof(buffer));
         titles[n] = buffer;

@@ -13,6 +13,7 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <dlgs.h>
 
 #include <algorithm>
@@ -87,6 +88,35 @@ std::vector<std::string> ShownTypes(const char *filetypes, int locale)
 bool SamePath(const std::string &a, const std::string &b)
 {
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+BOOL CALLBACK FindTreeView(HWND child, LPARAM data)
+{
+    char cls[64] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, WC_TREEVIEWA) != 0)
+        return TRUE;
+    *reinterpret_cast<HWND *>(data) = child;
+    return FALSE;
+}
+
+// True when the tree view inside the dialog has an item selected whose text is name (ignoring case).
+bool TreeSelectionIs(HWND dialog, const std::string &name)
+{
+    HWND tree = nullptr;
+    EnumChildWindows(dialog, FindTreeView, reinterpret_cast<LPARAM>(&tree));
+    if (!tree)
+        return false;
+    HTREEITEM selected = TreeView_GetSelection(tree);
+    if (!selected)
+        return false;
+    char text[MAX_PATH] = "";
+    TVITEMA item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = selected;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    return SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) && lstrcmpiA(text, name.c_str()) == 0;
 }
 
 } // namespace
@@ -174,8 +204,13 @@ TEST(FILEDIALOG, FolderBrowserOnStartFolder)
     TEMPFOLDER folder;
     STRING chosen("unchanged");
     {
-        // The browser expands its tree to the start folder after it appears.
-        DIALOGWATCHER watcher({DIALOGSTEP::Press(IDOK).After(1500)}, 30000, GetCurrentThreadId());
+        // The browser expands its tree to the start folder after it appears, sooner or later
+        // depending on the machine's load: OK is pressed once that folder is selected.
+        const std::string leaf = folder.Path().substr(folder.Path().find_last_of('\\') + 1);
+        DIALOGWATCHER watcher({DIALOGSTEP::Press(IDOK).When([leaf](void *dialog) {
+                                  return TreeSelectionIs(static_cast<HWND>(dialog), leaf);
+                              })},
+                              30000, GetCurrentThreadId());
         AskFolderDlg(chosen, nullptr, "Choose the data folder", (folder.Path() + "\\").c_str());
         EXPECT_TRUE(watcher.Pressed());
     }
