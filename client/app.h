@@ -34,7 +34,13 @@
 #undef PlaySound
 
 class COMMINTERFACE;
+class FAXCOMMANDREADER;
+class FAXDIALOGS;
+class FAXVIEWERWINDOW;
 class MAPICLASS;
+class SMSSENDDIALOG;
+class SOUNDPLAYERDIALOG;
+class SOUNDRECORDING;
 class STATUSBAR;
 class TASKBARICON;
 
@@ -210,6 +216,59 @@ public:
     // lacks.  Then saves "targets.ini" (SaveLocalFiles).
     void UpdateTargetsFromServer(HASHLIST &received, int fullRebuild);
 
+    // The list filter ("FilterType", "FilterTarget"; "*" for none).  A filter argument "-1" stands
+    // for the stored option; null, empty or "*" for no filter (see LISTFILTER).
+    // Stores both (null: "*") and repaints the window.
+    void SetListFilter(const char *typeFilter, const char *targetFilter);
+    // 1 when item does not pass the filters.
+    int IsItemFilteredOut(HASH &item, const char *typeFilter, const char *targetFilter);
+    // The text that names the filter in the window (text 3033 while the archive is shown).
+    STRING GetListFilterText(const char *typeFilter, const char *targetFilter);
+
+    // At start: font records of old settings ("PopupFont", "ListFont") become font texts, and
+    // "Version" the program's version; the settings are saved when anything changed.
+    void UpgradeSettings();
+    // load: starts the MAPI session when there is none and, when it runs, rebuilds
+    // "MapiAddressBooks" with every book active.  !load: empties that list and ends the session.
+    void LoadMapiStuff(int load);
+    // Creates the folder when it does not exist; a folder that still does not exist is an
+    // assertion failure.  true when the folder exists afterwards.
+    bool EnsureDirectory(const char *path);
+    // Opens the message file msgFile (beginning with ".") of item: fetches it from the server
+    // (PeerMsgFile; the copy is deleted at the end) and opens the copy.  1 when it was opened.
+    int OpenMessage(const char *msgFile, HASH &item);
+    // Opens a local message file by its last three characters: "WAV" and "MP3" in the sound
+    // player or a program ("PlaybackDoSpecial"), "TIF" and "SFF" in the fax viewer or, with
+    // "FaxviewDoSpecial", converted and opened by the shell or "FaxviewSpecialCmdline", "SMS" in
+    // the SMS dialog.  callerText and targetText title the player; itemHandle: the call-list
+    // entry (0: none).  Files made by conversions are deleted at the end.  1 when it was opened.
+    int OpenMessage(const char *path, const char *callerText, const char *targetText, const char *timeText,
+                    uint32_t itemHandle);
+    // Shows the tip of the day at start (by its style) or, forced, from the menu.
+    void ShowTipOfDay(int force);
+    // Lays out the controls of the client area: here the status bar.
+    void ArrangeControls();
+
+    // Sends the SFF fax file of pages pages: the right and the server's fax, the server's send
+    // options and the presets of the page's fax commands, the send dialog unless the presets
+    // say otherwise, then the fax job.  Returns when the user has finished.
+    void SendFaxFile(const char *file, int pages);
+    // Asks the server to poll a fax: the poll dialog, then the poll job.
+    void PollFaxFile();
+    // Reads the fax commands written on the first page of the SFF fax file, blanks the known
+    // ones on the page (saved back over the file) and keeps their presets in "faxpreset.ini" of
+    // the work folder for the next SendFaxFile.  1 when presets were stored, else 0.
+    int OCRFaxFile(const char *file);
+    // The recognition of fax commands on a TIFF page (OCRCHIE); tests put their own in its
+    // place.  The caller owns the reader.
+    typedef FAXCOMMANDREADER *(*FAXCOMMANDREADERFACTORY)(const char *tiffFile);
+    static FAXCOMMANDREADERFACTORY ReadFaxCommands;
+
+    // Adds a file that is deleted when the object is cleaned up.
+    void AddTempFile(const char *path);
+    // Deletes them (Cleanup).
+    void DeleteTempFiles();
+
     // The settings, read and written under SettingsLock; a missing name reads as empty.
     STRING GetSetting(const char *name);
     void SetSetting(const char *name, const char *value);
@@ -297,6 +356,11 @@ public:
     void CloseArchiveView();
     void ConnectDialog();
 
+    // OpenMessage of a fax file with "FaxviewDoSpecial" set to special (kind "TIF" or "SFF").
+    int OpenFaxSpecial(const STRING &file, const STRING &kind, int special);
+    // The fax job of SendFaxFile and PollFaxFile from the keys of options (JobsAddFax).
+    int AddFaxJob(int poll, const char *dest, const STRING &fileData, int pages, HASH &options);
+
     LRESULT OnSized() override;
     LRESULT OnDestroy() override;
     // The Windows session ends: cleans up, then no local file is saved any more.
@@ -365,6 +429,17 @@ public:
     // The worker thread's job queue: job names, appended and taken under its own lock.
     STRINGARRAY QueuedFunctions;
 
+    // The fax and sound tools (borrowed; null while a tool is not there: its use then ends as
+    // cancelled).  Set on the window thread before use.
+    FAXDIALOGS *FaxDialogs = nullptr;
+    SOUNDPLAYERDIALOG *SoundPlayer = nullptr;
+    FAXVIEWERWINDOW *FaxViewer = nullptr;
+    SMSSENDDIALOG *SmsDialog = nullptr;
+    SOUNDRECORDING *SoundRecorder = nullptr;
+    // Files deleted by Cleanup; TempFilesLock.
+    STRINGARRAY TempFiles;
+    CRITSECT TempFilesLock;
+
 private:
     // The steps of LogonToServer from the "LOGIN" parameters on, with a server configured.
     int LogonSteps(const STRING &server, int checkConnectivity);
@@ -383,5 +458,13 @@ private:
     // "user@station".
     static STRING Who();
 };
+
+
+// Records a sound file over owner with the recorder: on confirmation the name is file, or with
+// choose the one picked in the file-save dialog (filter, starting at file); an existing file is
+// replaced only when the user says yes (text 2995).  The name (also when the user declined to
+// replace the file: then nothing was saved), or an empty text when the recorder or the file
+// dialog was cancelled.  recorder: the recorder to run (null: none, like a cancel).
+STRING RecordSoundFile(HWND__ *owner, const char *file, int choose, const char *filter, SOUNDRECORDING *recorder);
 
 #endif

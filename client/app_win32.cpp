@@ -164,6 +164,7 @@ void APP::Cleanup()
     delete StatusBar;
     StatusBar = nullptr;
     ActiveClients.DeleteAll();
+    DeleteTempFiles();
     MapiLock.Obtain();
     delete Mapi;
     Mapi = nullptr;

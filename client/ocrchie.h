@@ -5,13 +5,14 @@
 #ifndef CLIENT_OCRCHIE_H
 #define CLIENT_OCRCHIE_H
 
+#include "client/faxcommandreader.h"
 #include "client/ocrbitmap.h"
 #include "kestar/base/string.h"
 
 class OCRDICTIONARY;
 struct OCRLINE;
 
-class OCRCHIE {
+class OCRCHIE : public FAXCOMMANDREADER {
 public:
     static constexpr int kMaxCommands = 64; // marker pairs beyond these are ignored (logged)
 
@@ -19,16 +20,16 @@ public:
     explicit OCRCHIE(const char *filename);
     // Recognises the commands of a page already in memory (borrowed for the call).
     explicit OCRCHIE(const OCRBITMAP &page);
-    ~OCRCHIE();
+    ~OCRCHIE() override;
     OCRCHIE(const OCRCHIE &) = delete;
     OCRCHIE &operator=(const OCRCHIE &) = delete;
 
     // 1 with the next command's text (code page 1252) and its box (from the first glyph of the
     // opening marker to the second glyph of the closing one, in page pixels, right and bottom
     // exclusive); 0, text and box unchanged, when every command has been handed out.
-    int GetNextCommand(STRING &text, OCRBOX &box);
+    int GetNextCommand(STRING &text, OCRBOX &box) override;
     // The number of commands found.
-    int Count() const { return count; }
+    int Count() const override { return count; }
 
 private:
     void Recognise(const OCRBITMAP &page);

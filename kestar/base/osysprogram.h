@@ -47,6 +47,9 @@ STRING MakeProgramCommandLine(const char *program, const char *parameters);
 bool ShellExecuteRun(void *owner, const char *program, const char *parameters, const char *workFolder);
 // Opens a file with its program, the current folder as work folder.
 bool ShellOpen(const char *file, void *owner);
+// The program that Windows associates with file (FindExecutable): the shell's result code,
+// above 32 with program set to the program's path; otherwise program is unchanged.
+int FindAssociatedProgram(const char *file, STRING &program);
 
 } // namespace OSYS
 

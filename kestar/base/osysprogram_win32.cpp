@@ -174,4 +174,15 @@ bool ShellOpen(const char *file, void *owner)
     return ShellExecuteRun(owner, file, nullptr, (n > 0 && n < sizeof(folder)) ? folder : nullptr);
 }
 
+int FindAssociatedProgram(const char *file, STRING &program)
+{
+    char found[MAX_PATH + 1] = {0};
+    HINSTANCE h = FindExecutableA(file ? file : "", nullptr, found);
+    int rc = static_cast<int>(reinterpret_cast<intptr_t>(h));
+    LOGIT::Printf("OSYS::FindAssociatedProgram %s rc= %d, program= %s\n", Safe(file), rc, found);
+    if (rc > 32)
+        program = found;
+    return rc;
+}
+
 } // namespace OSYS
