@@ -355,6 +355,31 @@ public:
     void ClearTreeview();
     void CloseArchiveView();
     void ConnectDialog();
+    // "SERVERTARGETSCHANGED" with its "Targets" text, and "SERVERONETARGETCHANGED" with its
+    // "Target" text (queryAnswer: it carried "CFQueryResult").
+    void ServerTargetsChanged(const STRING &text);
+    void ServerOneTargetChanged(const STRING &text, bool queryAnswer);
+    // See LISTCHANGE::DiffRecordLists.
+    void DiffRecordLists(HASHLIST &a, HASHLIST &b, HASHLIST &out);
+    // After a change of Callers (callersChanged, its changed records callersDiff) or of Targets
+    // (targetsChanged, targetsDiff): the caller and target values of the items of both views
+    // taken again (LISTCHANGE::RefreshItems); only the items whose values changed are redrawn.  A
+    // set flag without its list is an assertion failure ("pcallersdiff", "ptargetsdiff").
+    void UpdateItemsAfterListChange(int callersChanged, int targetsChanged, HASHLIST *callersDiff,
+                                    HASHLIST *targetsDiff);
+    // "SAVEONETARGET" with the record and the tree flag; 1 when the server answered "<OK>".
+    int SaveServerOneTarget(HASH &target, int treeUpdate);
+    // "FINDCALLER" for number: 1 and caller = the server's record when it knew the number, else
+    // 0 and caller unchanged.
+    int FindServerCaller(const char *number, HASH &caller);
+    // "ADDCALLER" with the record, not waiting; a failed call is reported.
+    void AddServerCaller(HASH &caller);
+
+    // Queues name for the worker thread (AddQueuedFunction) unless APP is being constructed or
+    // cleaning up (appworker_win32.cpp).
+    void QueueJobIfRunning(const char *name);
+    // Seam of the main window: fills the target tree (logs that it ran).
+    void FillTreeview();
 
     // OpenMessage of a fax file with "FaxviewDoSpecial" set to special (kind "TIF" or "SFF").
     int OpenFaxSpecial(const STRING &file, const STRING &kind, int special);
@@ -439,6 +464,10 @@ public:
     // Files deleted by Cleanup; TempFilesLock.
     STRINGARRAY TempFiles;
     CRITSECT TempFilesLock;
+    // The call-forwarding dialog while it is open (set and cleared by the window thread), whose
+    // controls show the server's answer; and whether a forwarding query waits for it.
+    std::atomic<HWND> ForwardingDialog{nullptr};
+    std::atomic<int> CFQueryInProgress{0};
 
 private:
     // The steps of LogonToServer from the "LOGIN" parameters on, with a server configured.

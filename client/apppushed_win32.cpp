@@ -13,6 +13,7 @@
 #include "client/clienttiming.h"
 #include "client/clientglobals.h"
 #include "client/itunes.h"
+#include "client/listchange.h"
 #include "common/commandnames.h"
 #include "kestar/base/logit.h"
 #include "kestar/base/osysresource.h"
@@ -35,6 +36,27 @@ STRING Param(HASH &params, const char *name)
     STRING *value = nullptr;
     return params.Exists(name, &value) && value && !value->IsNull() ? *value : STRING("");
 }
+
+const char *Text(const STRING &s)
+{
+    return s.IsNull() ? "<NULL>" : static_cast<const char *>(s);
+}
+
+// Whole texts equal, ignoring the case of ASCII letters (answer words such as "<ok>").
+bool SameText(STRING a, const char *b)
+{
+    STRING other(b ? b : "");
+    a.ToUpper();
+    other.ToUpper();
+    return a == other;
+}
+
+// The controls of the call-forwarding dialog that show the server's forwarding states, and the
+// button enabled when the answer has come.
+const int kForwardUnconditional = 204;
+const int kForwardBusy = 205;
+const int kForwardNoReply = 206;
+const int kForwardAnswered = 101;
 
 } // namespace
 
@@ -80,7 +102,170 @@ int APP::HandlePushedState(STRING &command, HASH &params, STRING &result)
         AlertBrokenFiles(lines);
         return 1;
     }
+    if (command == PLXCMD::UPDATEACTIVECLIENTS) {
+        HASHLIST received;
+        received.FromString(Param(params, "ActiveClients"));
+        ActiveClients.Lock();
+        ActiveClients.DeleteAll();
+        for (int i = 0; i < received.NumItems(); ++i)
+            ActiveClients.AddItem(*received[i]);
+        for (int i = 0; i < ActiveClients.NumItems(); ++i)
+            CLIENTS::Prepare(*ActiveClients[i], ActiveClients.NewHandle());
+        ActiveClients.Unlock();
+        if (LoggedOn)
+            QueueJobIfRunning("QUEUED_FILLTREEVIEW");
+        return 1;
+    }
+    if (command == PLXCMD::SERVERTARGETSCHANGED) {
+        ServerTargetsChanged(Param(params, "Targets"));
+        return 1;
+    }
+    if (command == PLXCMD::SERVERONETARGETCHANGED) {
+        STRING *cfResult = nullptr;
+        ServerOneTargetChanged(Param(params, "Target"), params.Exists("CFQueryResult", &cfResult) != 0);
+        return 1;
+    }
     return 0;
+}
+
+void APP::ServerTargetsChanged(const STRING &text)
+{
+    TARGETS before;
+    Targets.Lock();
+    before.AddItems(Targets);
+    Targets.Unlock();
+    if (CheckPermission("PermLocalTargets")) {
+        GetServerTargets("*");
+    } else {
+        HASHLIST received;
+        received.FromString(text);
+        LISTCHANGE::TakeServerTargets(Targets, received);
+        QueueJobIfRunning("QUEUED_CLEARTREEVIEW");
+    }
+    TARGETS after;
+    Targets.Lock();
+    after.AddItems(Targets);
+    Targets.Unlock();
+    HASHLIST diff;
+    DiffRecordLists(before, after, diff);
+    UpdateItemsAfterListChange(0, 1, nullptr, &diff);
+    QueueJobIfRunning("QUEUED_FILLTREEVIEW");
+}
+
+void APP::ServerOneTargetChanged(const STRING &text, bool queryAnswer)
+{
+    HASH target(text);
+    const STRING number = Param(target, "Number");
+    if (CheckPermission("PermLocalTargets")) {
+        GetServerTargets(number);
+    } else {
+        Targets.Lock();
+        const int idx = number.NotEmpty() ? Targets.FindValue("Number", number, 1) : -1;
+        if (idx != -1) {
+            HASH &local = *Targets[idx];
+            const int locked = local.AllowNewKeys(1);
+            for (int i = 0; i < target.NumKeys(); ++i)
+                local[target.GetKeyAt(i)] = target.GetValueAt(i);
+            // As with the whole list: the server never starts a program on this PC.
+            local["RunProg"] = "0";
+            local["Program"] = "";
+            local["ProgParm"] = "";
+            local.AllowNewKeys(!locked);
+        }
+        Targets.Unlock();
+    }
+    if (queryAnswer) {
+        CFQueryInProgress = 0;
+        LOGIT::Printf("HandleClientFunction SERVERONETARGETCHANGED set CFQueryInProgress to FALSE\n");
+    }
+    HWND dialog = ForwardingDialog;
+    if (dialog && IsWindow(dialog)) {
+        HASH states(Param(target, "ForwardLastRemoteState"));
+        SetDlgItemTextA(dialog, kForwardUnconditional, Param(states, "UNCONDITIONAL"));
+        SetDlgItemTextA(dialog, kForwardBusy, Param(states, "BUSY"));
+        SetDlgItemTextA(dialog, kForwardNoReply, Param(states, "NOREPLY"));
+        EnableWindow(GetDlgItem(dialog, kForwardAnswered), TRUE);
+    }
+    HASHLIST changed;
+    changed.AddItem(target);
+    UpdateItemsAfterListChange(0, 1, nullptr, &changed);
+    QueueJobIfRunning("QUEUED_FILLTREEVIEW");
+}
+
+void APP::DiffRecordLists(HASHLIST &a, HASHLIST &b, HASHLIST &out)
+{
+    LISTCHANGE::DiffRecordLists(a, b, out);
+}
+
+void APP::UpdateItemsAfterListChange(int callersChanged, int targetsChanged, HASHLIST *callersDiff,
+                                     HASHLIST *targetsDiff)
+{
+    if (callersChanged && !callersDiff) {
+        LOGIT::Assert(0, "pcallersdiff", __FILE__, __LINE__, nullptr, 0);
+        callersChanged = 0;
+    }
+    if (targetsChanged && !targetsDiff) {
+        LOGIT::Assert(0, "ptargetsdiff", __FILE__, __LINE__, nullptr, 0);
+        targetsChanged = 0;
+    }
+    if (!callersChanged && !targetsChanged)
+        return;
+    const LISTCHANGE::CALLERLOOKUP lookup = [this](const char *number, const char *canonical, HASH &caller,
+                                                   STRING *position) {
+        return FindPrimaryCaller(number, canonical, caller, position);
+    };
+    ITEMVIEW *views[2] = {&ItemView, &ArchiveView};
+    for (ITEMVIEW *view : views) {
+        // The items lock first, then the lists' (as on the new-call road).
+        HASHLIST &items = view->LockItems();
+        const std::vector<int> changed = LISTCHANGE::RefreshItems(items, callersChanged ? callersDiff : nullptr,
+                                                                  targetsChanged ? targetsDiff : nullptr, lookup,
+                                                                  Targets);
+        for (int idx : changed)
+            view->ItemToListview(idx, 0, 0, 0, 0, ITEMVIEW::FILTER_SETTING, ITEMVIEW::FILTER_SETTING);
+        view->UnlockItems();
+        LOGIT::Printf("APP::UpdateItemsAfterListChange %d item(s) of list %d redrawn\n",
+                      static_cast<int>(changed.size()), view->ControlId);
+    }
+}
+
+int APP::SaveServerOneTarget(HASH &target, int treeUpdate)
+{
+    HASH params;
+    params["Target"] = target.ToString();
+    params["TreeUpdate"] = STRING(treeUpdate);
+    STRING result;
+    if (!DispatchFunction(PLXPEER::SERVER, PLXCMD::SAVEONETARGET, params, result, 1, -1)) {
+        ReportCommError("DispatchFunction SAVEONETARGET failed", "COMM", "NETWORK");
+        return 0;
+    }
+    return SameText(result, PLXRESULT::OK) ? 1 : 0;
+}
+
+int APP::FindServerCaller(const char *number, HASH &caller)
+{
+    LOGIT::Printf("APP::FindServerCaller %s\n", number ? number : "<NULL>");
+    HASH params;
+    params["From"] = number ? number : "";
+    STRING result;
+    int found = 0;
+    if (!DispatchFunction(PLXPEER::SERVER, PLXCMD::FINDCALLER, params, result, 1, -1)) {
+        ReportCommError("DispatchFunction FINDCALLER failed", "COMM", "NETWORK");
+    } else if (!SameText(result, PLXRESULT::FAIL)) {
+        caller = HASH(result);
+        found = 1;
+    }
+    LOGIT::Printf("APP::FindServerCaller done found=%d\n", found);
+    return found;
+}
+
+void APP::AddServerCaller(HASH &caller)
+{
+    HASH params;
+    params["Caller"] = caller.ToString();
+    STRING result;
+    if (!DispatchFunction(PLXPEER::SERVER, PLXCMD::ADDCALLER, params, result, 0, -1))
+        ReportCommError("DispatchFunction ADDCALLER failed", "COMM", "NETWORK");
 }
 
 void APP::PostToWindow(UINT message, WPARAM wParam, const STRING &text)

@@ -82,6 +82,25 @@ void LISTCHANGE::DiffRecordLists(HASHLIST &a, HASHLIST &b, HASHLIST &out)
     a.Unlock();
 }
 
+void LISTCHANGE::TakeServerTargets(TARGETS &targets, HASHLIST &received)
+{
+    targets.Lock();
+    received.Lock();
+    targets.DeleteAll();
+    for (int i = 0; i < received.NumItems(); ++i) {
+        HASH target(*received[i]);
+        Change(target, "RunProg", STRING("0"));
+        Change(target, "Program", STRING(""));
+        Change(target, "ProgParm", STRING(""));
+        target.Handle = 0;
+        targets.AddItem(target);
+    }
+    for (int i = 0; i < targets.NumItems(); ++i)
+        TARGETS::Prepare(*targets[i], targets.NewHandle());
+    received.Unlock();
+    targets.Unlock();
+}
+
 std::vector<int> LISTCHANGE::RefreshItems(HASHLIST &items, HASHLIST *callersDiff, HASHLIST *targetsDiff,
                                           const CALLERLOOKUP &lookup, TARGETS &targets)
 {

@@ -20,6 +20,12 @@ public:
     // records.  Takes the locks of a, b and out in that order.
     static void DiffRecordLists(HASHLIST &a, HASHLIST &b, HASHLIST &out);
 
+    // The server's targets for a user without the right to keep targets of his own: targets is
+    // emptied and takes copies of the received records, each without its program ("RunProg" "0",
+    // "Program" and "ProgParm" empty: the server never starts a program on this PC) and prepared
+    // with a new handle.  Holds targets' lock, then received's.
+    static void TakeServerTargets(TARGETS &targets, HASHLIST &received);
+
     // Looks a caller's number up as it stands now: 1 with a copy of the record and the matched
     // key's position (unchanged for "Number"), or 0.
     typedef std::function<int(const char *number, const char *canonical, HASH &caller, STRING *keyPosition)>

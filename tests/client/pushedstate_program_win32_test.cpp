@@ -312,3 +312,274 @@ TEST_F(PUSHEDSTATETEST, MessagesAndWarningsInBoxes)
         EXPECT_NE(watcher.TextAt(1).find("Bert"), std::string::npos) << watcher.TextAt(1);
     }
 }
+
+namespace {
+
+// The server's targets and active clients: the lists, the call items they touch and the jobs
+// queued for the tree.
+class PUSHEDSTATETARGETS : public PUSHEDSTATETEST {
+protected:
+    void AddTarget(std::initializer_list<std::pair<const char *, const char *>> values)
+    {
+        HASH target;
+        for (const auto &v : values)
+            target[v.first] = v.second;
+        App->Targets.Lock();
+        TARGETS::Prepare(target, App->Targets.NewHandle());
+        App->Targets.AddItem(target);
+        App->Targets.Unlock();
+    }
+    void AddItem(uint32_t id, const char *targetNumber)
+    {
+        HASH item;
+        item["Type"] = "SOUND";
+        item["TargetNumber"] = targetNumber;
+        item["TargetName"] = "old";
+        item["TargetIcon"] = "0";
+        item.Handle = id;
+        APP::PrepareCallItem(item);
+        HASHLIST &items = App->ItemView.LockItems();
+        items.AddItem(item);
+        App->ItemView.UnlockItems();
+    }
+    std::string ItemValue(uint32_t id, const char *key)
+    {
+        App->ItemView.LockItems();
+        HASH *item = App->ItemView.GetItem(id);
+        const std::string value = item ? S(item->Get(key)) : "<none>";
+        App->ItemView.UnlockItems();
+        return value;
+    }
+    // The target with that number: its value of key, "<none>" without the target.
+    std::string TargetValue(const char *number, const char *key)
+    {
+        App->Targets.Lock();
+        const int idx = App->Targets.FindValue("Number", number, 1);
+        const std::string value = idx == -1 ? "<none>" : S(App->Targets[idx]->Get(key));
+        App->Targets.Unlock();
+        return value;
+    }
+    void SetRight(const char *value)
+    {
+        HASH rights;
+        rights["PermLocalTargets"] = value;
+        App->SetRights(rights);
+    }
+};
+
+HASHLIST TargetList(std::initializer_list<std::initializer_list<std::pair<const char *, const char *>>> records)
+{
+    HASHLIST list;
+    for (const auto &r : records) {
+        HASH record;
+        for (const auto &v : r)
+            record[v.first] = v.second;
+        list.AddItem(record);
+    }
+    return list;
+}
+
+} // namespace
+
+TEST_F(PUSHEDSTATETARGETS, WithTheRightTheServersTargetsAreMergedIntoTheLocalOnes)
+{
+    SetRight("1");
+    AddTarget({{"Number", "5551001"}, {"Name", "Mine"}, {"Sound", "ring.wav"}, {"Program", "notepad.exe"},
+               {"RunProg", "1"}});
+    AddTarget({{"Number", "999"}, {"Name", "Gone"}});
+    AddItem(7, "5551002");
+    AddItem(8, "999");
+
+    // One number: fetched and merged, never a target removed.
+    HASH one;
+    one["Target"] = "Number=5551003\nName=ignored\n";
+    LOGCAPTURE capture;
+    EXPECT_EQ(CallClientPumping("SERVERONETARGETCHANGED", one), "<NULL>");
+    EXPECT_EQ(TargetValue("999", "Name"), "Gone");
+    EXPECT_EQ(TargetValue("5551003", "Name"), "Buchhaltung");
+
+    // All: the local keys of existing targets stay, the server's other targets go.
+    HASH all;
+    all["Targets"] = "ignored with the right";
+    EXPECT_EQ(CallClientPumping("SERVERTARGETSCHANGED", all), "<NULL>");
+    EXPECT_EQ(App->Targets.NumItems(), 6);
+    EXPECT_EQ(TargetValue("999", "Name"), "<none>");
+    EXPECT_EQ(TargetValue("5551001", "Name"), "Mine");
+    EXPECT_EQ(TargetValue("5551001", "Sound"), "ring.wav");
+    EXPECT_EQ(TargetValue("5551001", "Program"), "notepad.exe");
+    EXPECT_EQ(TargetValue("5551001", "RunProg"), "1");
+    // The call items of the changed targets are named again; the removed one's name goes.
+    EXPECT_EQ(ItemValue(7, "TargetName"), "Vertrieb");
+    EXPECT_EQ(ItemValue(8, "TargetName"), "");
+    EXPECT_EQ(capture.CountLines("APP queued QUEUED_FILLTREEVIEW"), 2);
+    EXPECT_EQ(capture.CountLines("APP queued QUEUED_CLEARTREEVIEW"), 0);
+    EXPECT_EQ(capture.Failures(), 0);
+}
+
+TEST_F(PUSHEDSTATETARGETS, WithoutTheRightTheServersTargetsReplaceTheListWithoutPrograms)
+{
+    SetRight("0");
+    AddTarget({{"Number", "5551001"}, {"Name", "Mine"}, {"Sound", "ring.wav"}});
+    AddItem(7, "1");
+    HASH params;
+    params["Targets"] = TargetList({{{"Number", "1"}, {"Name", "Alpha"}, {"RunProg", "1"}, {"Program", "evil.exe"},
+                                     {"ProgParm", "/x"}},
+                                    {{"Number", "2"}, {"Name", "Beta"}, {"BackColor", "255"}}})
+                            .ToString();
+    LOGCAPTURE capture;
+    EXPECT_EQ(CallClientPumping("SERVERTARGETSCHANGED", params), "<NULL>");
+    ASSERT_EQ(App->Targets.NumItems(), 2);
+    EXPECT_EQ(TargetValue("5551001", "Name"), "<none>");
+    EXPECT_EQ(TargetValue("1", "RunProg"), "0");
+    EXPECT_EQ(TargetValue("1", "Program"), "");
+    EXPECT_EQ(TargetValue("1", "ProgParm"), "");
+    // Prepared as targets: new handles, every key of the schema with its default.
+    EXPECT_NE(App->Targets[0]->Handle, 0u);
+    EXPECT_NE(App->Targets[1]->Handle, 0u);
+    EXPECT_NE(App->Targets[0]->Handle, App->Targets[1]->Handle);
+    EXPECT_EQ(TargetValue("1", "BackColor"), "8388608");
+    EXPECT_EQ(TargetValue("2", "BackColor"), "255");
+    EXPECT_EQ(TargetValue("2", "FonPickupTime"), "10");
+    EXPECT_EQ(ItemValue(7, "TargetName"), "Alpha");
+    EXPECT_EQ(capture.CountLines("APP queued QUEUED_CLEARTREEVIEW"), 1);
+    EXPECT_EQ(capture.CountLines("APP queued QUEUED_FILLTREEVIEW"), 1);
+    EXPECT_EQ(capture.Failures(), 0);
+
+    // One target takes the server's values (and still no program).
+    HASH one;
+    one["Target"] = "Number=2\nName=Beta 2\nProgram=evil.exe\nRunProg=1\n";
+    EXPECT_EQ(CallClientPumping("SERVERONETARGETCHANGED", one), "<NULL>");
+    EXPECT_EQ(TargetValue("2", "Name"), "Beta 2");
+    EXPECT_EQ(TargetValue("2", "Program"), "");
+    EXPECT_EQ(TargetValue("2", "RunProg"), "0");
+}
+
+TEST_F(PUSHEDSTATETARGETS, NoJobsQueuedWhileConstructingOrCleaningUp)
+{
+    SetRight("0");
+    HASH params;
+    params["Targets"] = "Number=1\n";
+    App->Constructing = 1;
+    LOGCAPTURE capture;
+    CallClientPumping("SERVERTARGETSCHANGED", params);
+    App->Constructing = 0;
+    EXPECT_EQ(capture.CountLines("APP queued"), 0);
+    EXPECT_EQ(capture.CountLines("not queued while constructing or cleaning up"), 2);
+}
+
+TEST_F(PUSHEDSTATETARGETS, ForwardingAnswerFillsTheOpenDialog)
+{
+    SetRight("0");
+    AddTarget({{"Number", "5551001"}, {"Name", "Mine"}});
+    HWND dialog = CreateWindowA("STATIC", "forwarding", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(dialog, nullptr);
+    for (int id : {204, 205, 206})
+        CreateWindowA("EDIT", "?", WS_CHILD, 0, 0, 100, 20, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                      nullptr, nullptr);
+    HWND answered = CreateWindowA("BUTTON", "OK", WS_CHILD | WS_DISABLED, 0, 0, 50, 20, dialog,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(101)), nullptr, nullptr);
+    App->ForwardingDialog = dialog;
+    App->CFQueryInProgress = 1;
+
+    HASH target;
+    target["Number"] = "5551001";
+    target["ForwardLastRemoteState"] = "UNCONDITIONAL=0301234\nBUSY=\nNOREPLY=0171555\n";
+    HASH params;
+    params["Target"] = target.ToString();
+    params["CFQueryResult"] = "1";
+    LOGCAPTURE capture;
+    EXPECT_EQ(CallClientPumping("SERVERONETARGETCHANGED", params), "<NULL>");
+    EXPECT_EQ(App->CFQueryInProgress, 0);
+    EXPECT_EQ(capture.CountLines("HandleClientFunction SERVERONETARGETCHANGED set CFQueryInProgress to FALSE"), 1);
+    char text[64];
+    GetDlgItemTextA(dialog, 204, text, sizeof(text));
+    EXPECT_STREQ(text, "0301234");
+    GetDlgItemTextA(dialog, 205, text, sizeof(text));
+    EXPECT_STREQ(text, "");
+    GetDlgItemTextA(dialog, 206, text, sizeof(text));
+    EXPECT_STREQ(text, "0171555");
+    EXPECT_TRUE(IsWindowEnabled(answered));
+    EXPECT_EQ(TargetValue("5551001", "ForwardLastRemoteState"), "UNCONDITIONAL=0301234\nBUSY=\nNOREPLY=0171555\n");
+
+    // Without "CFQueryResult" the flag stays; a closed dialog is left alone.
+    App->CFQueryInProgress = 1;
+    DestroyWindow(dialog);
+    params.DeleteKey("CFQueryResult");
+    EXPECT_EQ(CallClientPumping("SERVERONETARGETCHANGED", params), "<NULL>");
+    EXPECT_EQ(App->CFQueryInProgress, 1);
+    App->ForwardingDialog = nullptr;
+}
+
+TEST_F(PUSHEDSTATETARGETS, ActiveClientsReplacedAndPrepared)
+{
+    App->ActiveClients.Lock();
+    HASH stale;
+    stale["Name"] = "old@pc1";
+    App->ActiveClients.AddItem(stale);
+    App->ActiveClients.Unlock();
+    HASH params;
+    params["ActiveClients"] = TargetList({{{"Name", "olga@pc9"}, {"PeerId", "10.0.0.9"}, {"Port", "6667"}},
+                                          {{"Name", "kurt@pc2"}, {"PeerId", "10.0.0.2"}, {"Port", "6668"},
+                                           {"PassiveMode", "1"}}})
+                                  .ToString();
+    auto capture = std::make_unique<LOGCAPTURE>();
+    EXPECT_EQ(CallClient("UPDATEACTIVECLIENTS", params), "<NULL>");
+    ASSERT_EQ(App->ActiveClients.NumItems(), 2);
+    EXPECT_EQ(S(App->ActiveClients[0]->Get("Name")), "olga@pc9");
+    EXPECT_EQ(S(App->ActiveClients[0]->Get("OwnMSN")), "*"); // a client record's default
+    EXPECT_NE(App->ActiveClients[0]->Handle, 0u);
+    EXPECT_EQ(S(App->ActiveClients[1]->Get("PassiveMode")), "1");
+    // Not logged on: the tree is not refilled.
+    EXPECT_EQ(capture->CountLines("APP queued QUEUED_FILLTREEVIEW"), 0);
+
+    capture.reset();
+    capture = std::make_unique<LOGCAPTURE>();
+    App->LoggedOn = 1;
+    EXPECT_EQ(CallClient("UPDATEACTIVECLIENTS", params), "<NULL>");
+    App->LoggedOn = 0;
+    EXPECT_EQ(capture->CountLines("APP queued QUEUED_FILLTREEVIEW"), 1);
+}
+
+TEST_F(PUSHEDSTATETARGETS, SingleTargetsAndCallersOnTheServer)
+{
+    HASH target;
+    target["Number"] = "5551002";
+    target["Name"] = "Sales";
+    EXPECT_EQ(App->SaveServerOneTarget(target, 1), 1);
+    HASHLIST log;
+    log.FromString(STRING(ReadWholeFile(Work.File("calls.log")).c_str()));
+    ASSERT_GE(log.NumItems(), 1);
+    HASH sent(log[log.NumItems() - 1]->Get("Params"));
+    EXPECT_EQ(S(log[log.NumItems() - 1]->Get("Command")), "SAVEONETARGET");
+    EXPECT_EQ(S(sent["TreeUpdate"]), "1");
+    EXPECT_EQ(S(HASH(sent["Target"])["Name"]), "Sales");
+    HASH nameless;
+    nameless["Name"] = "no number";
+    EXPECT_EQ(App->SaveServerOneTarget(nameless, 0), 0); // the server refuses it
+
+    HASH caller;
+    caller["Name"] = "unchanged";
+    EXPECT_EQ(App->FindServerCaller("000", caller), 0);
+    EXPECT_EQ(S(caller["Name"]), "unchanged");
+    EXPECT_EQ(App->FindServerCaller("089 100 1000", caller), 1);
+    EXPECT_EQ(S(caller["Name"]), "Anton Adler");
+
+    HASH added;
+    added["Name"] = "New Caller";
+    added["Number"] = "0301112223";
+    App->AddServerCaller(added);
+    HASH found;
+    ASSERT_TRUE(WaitUntil([&] { return App->FindServerCaller("0301112223", found) == 1; }));
+    EXPECT_EQ(S(found["Name"]), "New Caller");
+
+    // Without a server each failure is reported once.
+    App->SetSetting("NetworkPrimaryServer", "");
+    LOGCAPTURE capture;
+    EXPECT_EQ(App->SaveServerOneTarget(target, 0), 0);
+    EXPECT_EQ(App->FindServerCaller("089 100 1000", caller), 0);
+    App->AddServerCaller(added);
+    EXPECT_EQ(capture.CountLines("DispatchFunction SAVEONETARGET failed"), 1);
+    EXPECT_EQ(capture.CountLines("DispatchFunction FINDCALLER failed"), 1);
+    EXPECT_EQ(capture.CountLines("DispatchFunction ADDCALLER failed"), 1);
+    EXPECT_EQ(capture.CountLines("APP::FindServerCaller done found=0"), 1);
+}
