@@ -281,6 +281,27 @@ TEST_F(PUSHEDSTATETEST, NoFadeForAPausedPlayerNoneWithoutAPlayerNoneWhenOff)
     EXPECT_EQ(App->ITunesFaded, 0);
 }
 
+TEST_F(PUSHEDSTATETEST, StatusTextOfTheServerClearsAfterItsDuration)
+{
+    HASH params;
+    params["Server"] = "PBX1";
+    params["Info"] = "Backup running";
+    params["Duration"] = "1";
+    EXPECT_EQ(CallClient("SETSTATUSBAR", params), "<NULL>");
+    ASSERT_TRUE(WaitUntil([&] { return PartText(0).find("Backup running") != std::string::npos; }));
+    EXPECT_EQ(PartText(0), "Message from PBX1: Backup running");
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(WaitUntil([&] { return PartText(0).empty(); }, 5000));
+    EXPECT_GE(GetTickCount() - start, 500u);
+
+    // Without "Duration" the settable default holds.
+    CLIENTTIMING::Set(CLIENTTIMING::STATUSBARSHOW, 300);
+    params.DeleteKey("Duration");
+    CallClient("SETSTATUSBAR", params);
+    ASSERT_TRUE(WaitUntil([&] { return !PartText(0).empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return PartText(0).empty(); }, 3000));
+}
+
 TEST_F(PUSHEDSTATETEST, MessagesAndWarningsInBoxes)
 {
     {
