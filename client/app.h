@@ -482,8 +482,6 @@ private:
     int TakeSmsSendOptions();
     // Status text id with "$NAME" replaced by name.
     void ShowStatus(int textId, const char *name, bool clearLater);
-    // The user's right (a "Perm..." key of the logon); 0 when absent.
-    int Right(const char *name);
     // "user@station".
     static STRING Who();
 };

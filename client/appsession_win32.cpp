@@ -18,6 +18,7 @@
 #include "client/providerfile.h"
 #include "common/broadcastline.h"
 #include "common/commandnames.h"
+#include "common/sms.h"
 #include "kestar/base/logit.h"
 #include "kestar/base/orvakapp.h"
 #include "kestar/base/osysenv.h"
@@ -92,12 +93,6 @@ STRING APP::Who()
     who += "@";
     who += OSYS::GetStationName();
     return who;
-}
-
-int APP::Right(const char *name)
-{
-    CRITSECTHOLD hold(ServerLock);
-    return static_cast<int>(Param(Rights, name));
 }
 
 void APP::SetStatusText(const char *text, bool clearLater)
@@ -242,9 +237,9 @@ int APP::LogonSteps(const STRING &server, int checkConnectivity)
     // The take-over.
     const STRING serverName = Param(answer, "ServerName");
     SetLoggedOnServer(serverName, Param(answer, "ServerPort"), server);
+    SetRights(HASH(Param(answer, "Permissions")));
     {
         CRITSECTHOLD hold(ServerLock);
-        Rights = HASH(Param(answer, "Permissions"));
         ServerDirectory = Param(answer, "ServerDirectory");
         StoredPassword = password;
     }
@@ -259,7 +254,10 @@ int APP::LogonSteps(const STRING &server, int checkConnectivity)
     if (static_cast<int>(Param(answer, "InitialServerLogin")) != 0)
         RunIntroWizard();
     ShowStatus(IDS_LOGON_LOADING, serverName, false);
+    GetLocalCallers();
+    GetLocalTargets();
     GetServerActiveClients();
+    GetLocalRecentcalls(serverName, static_cast<int>(GetSetting("RememberMsglist")));
     FetchItems(serverName);
 
     AddQueuedFunction("QUEUED_FILLLISTVIEW");
@@ -377,6 +375,8 @@ void APP::FetchServerFacts()
             const STRING folder = PROVIDERFILE::WriteInNewFolder(parent, bytes);
             if (folder.NotEmpty()) {
                 LOGIT::Printf("APP::LogonToServer SMS providers in %s\n", Text(folder));
+                // With force: a logon to another server does not keep the old table.
+                SMS::LoadProviders(folder, 1);
                 PROVIDERFILE::RemoveFolder(folder);
             }
         } else {
@@ -399,18 +399,27 @@ int APP::TakeSmsSendOptions()
     if (!DispatchFunction(PLXPEER::SERVER, PLXCMD::GETSMSSENDOPTIONS, none, result, 1, -1))
         return 0;
     HASH options(result);
-    LOGIT::Printf("APP SMS options: gateway=%s, attempts=%s, pause=%s, checkmobile=%s\n",
-                  Text(Param(options, "SmsSendGatewayNumber")), Text(Param(options, "SmsSendAttempts")),
-                  Text(Param(options, "SmsSendPauseBetween")), Text(Param(options, "SmsSendCheckMobile")));
+    // The table was loaded by the logon: no folder.
+    const int selected = SMS::SelectGateway(static_cast<int>(Param(options, "SmsSendAttempts")),
+                                            static_cast<int>(Param(options, "SmsSendPauseBetween")),
+                                            static_cast<int>(Param(options, "SmsSendCheckMobile")),
+                                            Param(options, "SmsSendGatewayNumber"), "");
+    LOGIT::Printf("APP SMS gateway %s: record %d\n", Text(Param(options, "SmsSendGatewayNumber")), selected);
     return 1;
 }
 
 void APP::FetchItems(const STRING &serverName)
 {
-    const bool localList = Right("PermLocalRecentcalls") != 0;
+    const bool localList = CheckPermission("PermLocalRecentcalls") != 0;
     const uint32_t lastId = static_cast<uint32_t>(PeerLastId(serverName).ToULong());
+    uint32_t firstHandle = 0;
+    HASHLIST &current = ItemView.LockItems();
+    const bool haveItems = current.NumItems() > 0;
+    if (haveItems)
+        firstHandle = current[0]->Handle;
+    ItemView.UnlockItems();
     bool resetLastId = false;
-    const uint32_t firstId = LOGONRULES::FirstId(localList, false, 0, lastId, resetLastId);
+    const uint32_t firstId = LOGONRULES::FirstId(localList, haveItems, firstHandle, lastId, resetLastId);
     if (resetLastId)
         SetPeerLastId(serverName, "0");
     LOGIT::Printf("APP::LogonToServer locallist=%d, firstid=%d, lastid=%d\n", localList ? 1 : 0,
@@ -436,8 +445,9 @@ int APP::LogoutFromServer(int serverLost)
     LOGIT::Printf("APP::LogoutFromServer(%d)\n", serverLost);
     LogonLock.Obtain(-1);
     const STRING serverName = GetLoggedOnServer();
-    if (!Right("PermLocalRecentcalls") && serverName.NotEmpty())
+    if (!CheckPermission("PermLocalRecentcalls") && serverName.NotEmpty())
         SetPeerLastId(serverName, "0");
+    SaveLocalFiles(1, 1, 1, 1, 1);
 
     STRING address;
     {
@@ -453,9 +463,9 @@ int APP::LogoutFromServer(int serverLost)
 
     LoggedOn = 0;
     SetLoggedOnServer("", "", "");
+    SetRights(HASH());
     {
         CRITSECTHOLD hold(ServerLock);
-        Rights = HASH();
         ServerDirectory = "";
     }
     gNetworkFlags &= ~NETWORK_LOCALCLIENT;
@@ -463,6 +473,9 @@ int APP::LogoutFromServer(int serverLost)
     SetTitle();
 
     ClearTreeview();
+    ItemView.LockItems().DeleteAll();
+    ItemView.ClearListview();
+    ItemView.UnlockItems();
     if (serverLost)
         CloseArchiveView();
 
@@ -475,6 +488,9 @@ int APP::LogoutFromServer(int serverLost)
     ActiveClients.Lock();
     ActiveClients.DeleteAll();
     ActiveClients.Unlock();
+    ArchiveView.LockItems().DeleteAll();
+    ArchiveView.ClearListview();
+    ArchiveView.UnlockItems();
     SetStatusText("", false);
     SetTrayIcon(kTrayOffline);
     LogonLock.Release();

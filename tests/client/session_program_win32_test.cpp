@@ -16,6 +16,7 @@
 #include "client/clientglobals.h"
 #include "client/clienttiming.h"
 #include "client/comminterface.h"
+#include "common/sms.h"
 #include "kestar/base/hash.h"
 #include "kestar/base/hashlist.h"
 #include "kestar/base/orvakapp.h"
@@ -263,7 +264,7 @@ TEST_F(SESSION, ConstructorLogsOnAndFetchesInOrder)
     EXPECT_EQ(S(App->GetLoggedOnServer()), "standinhost");
     EXPECT_EQ(App->TrayIconId, 2090);
     EXPECT_EQ(Calls(), (std::vector<std::string>{"CHECKCONNECTIVITY", "LOGIN", "GETSRVHARDWARE", "GETSERVERFILE",
-                                                 "GETSMSSENDOPTIONS", "GETACTIVECLIENTS", "GETITEMS"}));
+                                                 "GETSMSSENDOPTIONS", "GETTARGETS", "GETACTIVECLIENTS", "GETITEMS"}));
     HASHLIST log = ReadCallLog();
     bool successful = false;
     for (int i = 0; i < log.NumItems(); ++i)
@@ -278,6 +279,12 @@ TEST_F(SESSION, ConstructorLogsOnAndFetchesInOrder)
     EXPECT_FALSE(login.Exists("Password"));
     EXPECT_EQ(App->CanFax, 1);
     EXPECT_NE(S(App->ServerDirectory), "");
+    // The server's providers, and its gateway ("0193010", the first record) selected.
+    EXPECT_EQ(SMS::GetProviders(nullptr).NumItems(), 3);
+    EXPECT_EQ(S(SMS::GetServiceProtocol()), "UCP");
+    // The server's targets; the client list of the server.
+    EXPECT_GT(App->Targets.NumItems(), 0);
+    EXPECT_GT(App->ActiveClients.NumItems(), 0);
     EXPECT_EQ(gNetworkFlags & NETWORK_LOCALCLIENT, 0);
     // The user "*" keeps no local list: everything fetched, the last id reset.
     HASH items = ParamsOf("GETITEMS").at(0);
@@ -398,14 +405,24 @@ TEST_F(SESSION, ItemsFromTheLastIdWithALocalList)
     EXPECT_EQ(S(items["FirstId"]), "42");
     EXPECT_EQ(capture.CountLines("APP::LogonToServer locallist=1, firstid=42, lastid=41"), 1);
     EXPECT_EQ(Calls(), (std::vector<std::string>{"LOGIN", "GETSRVHARDWARE", "GETSERVERFILE", "GETSMSSENDOPTIONS",
-                                                 "GETACTIVECLIENTS", "GETITEMS"}));
+                                                 "GETTARGETS", "GETACTIVECLIENTS", "GETITEMS"}));
+
+    // A local list that holds calls goes on from its first item.  (The logout saves the list: the
+    // file is written after it.)
+    App->LogoutFromServer(0);
+    App->SetSetting("RememberMsglist", "1");
+    ASSERT_TRUE(STRING("[#0]\n#Handle=120\nType=CALL\n\n[#1]\n#Handle=121\nType=CALL\n\n")
+                    .Save((ClientFolder + "\\recentcalls.ini").c_str()));
+    Answers({{"LOGIN", LoginAnswer("standinhost", "PermLocalRecentcalls=1\n")}});
+    ASSERT_EQ(App->LogonToServer(0), 1);
+    EXPECT_EQ(S(ParamsOf("GETITEMS").at(1)["FirstId"]), "120");
 
     // Without the right: from the start, and the last id is reset.
     App->SetPeerLastId("standinhost", "41");
     Answers({{"LOGIN", LoginAnswer("standinhost", "PermLocalRecentcalls=0\n")}});
     ASSERT_EQ(App->LogonToServer(0), 1);
-    EXPECT_EQ(Logged("LOGOUT"), 1); // the logon logged out first
-    items = ParamsOf("GETITEMS").at(1);
+    EXPECT_EQ(Logged("LOGOUT"), 2); // a logon while logged on logs out first
+    items = ParamsOf("GETITEMS").at(2);
     EXPECT_EQ(S(items["FirstId"]), "0");
     EXPECT_EQ(S(App->PeerLastId("standinhost")), "0");
 }
