@@ -153,6 +153,75 @@ echo "Client parlomatix.exe ($arch, under Wine) with the stand-in as its server"
 echo "  own port:  $ownport"
 echo "  log:       $clientlog"
 echo "  work:      $client"
+
+# The client logs on by itself at start: its LOGIN and GETITEMS in the stand-in's call log.
+logon_summary() {
+  python3 - "$calllog" <<'PYEOF'
+import sys
+try:
+    text = open(sys.argv[1], encoding="latin-1").read()
+except OSError:
+    sys.exit(1)
+records, current = [], {}
+for line in text.splitlines():
+    if line.startswith("[#"):
+        if current:
+            records.append(current)
+        current = {}
+    elif "=" in line:
+        key, value = line.split("=", 1)
+        current[key] = value
+if current:
+    records.append(current)
+def unescape(value):
+    # One level of the record text's escapes: "\\n", "\\r", "\\t", "\\\\" and "\\xHH".
+    out, i = [], 0
+    while i < len(value):
+        c = value[i]
+        if c == "\\" and i + 1 < len(value):
+            n = value[i + 1]
+            if n == "x" and i + 3 < len(value):
+                out.append(chr(int(value[i + 2:i + 4], 16)))
+                i += 4
+                continue
+            out.append({"n": "\n", "r": "\r", "t": "\t"}.get(n, n))
+            i += 2
+            continue
+        out.append(c)
+        i += 1
+    return "".join(out)
+def fields(escaped):
+    out = {}
+    for line in unescape(escaped).split("\n"):
+        if "=" in line:
+            key, value = line.split("=", 1)
+            out[key] = value
+    return out
+calls = [r for r in records if r.get("Mode") == "CALL" and not r.get("Peer", "").startswith("anna@runsh")]
+login = [r for r in calls if r.get("Command") == "LOGIN" and fields(r.get("Result", "")).get("Ok") == "SUCCESSFUL"]
+items = [r for r in calls if r.get("Command") == "GETITEMS"]
+if not login or not items:
+    sys.exit(1)
+client = login[0].get("Peer", "").split(" ")[0]
+parms = fields(items[0].get("Params", ""))
+print("  LOGIN %s: Ok=SUCCESSFUL" % client)
+print("  GETITEMS %s: MaxNumber=%s, FirstId=%s, answer %s" % (client, parms.get("MaxNumber", ""),
+      parms.get("FirstId", ""), unescape(items[0].get("Result", "")).split("\n")[0]))
+PYEOF
+}
+echo
+echo "The client's logon:"
+logged=
+for _ in $(seq 1 600); do
+  if summary=$(logon_summary); then logged=1; break; fi
+  kill -0 "$cpid" 2>/dev/null || break
+  sleep 0.1
+done
+if [[ -n $logged ]]; then
+  echo "$summary"
+else
+  echo "  The client did not log on within 60 s; see its log $clientlog" >&2
+fi
 echo
 echo "Both keep running (display :$display).  Requests in the call log so far: $(grep -c '^Command=' "$calllog" || true)"
 echo "Stop them with: tools/run.sh stop"
