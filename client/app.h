@@ -224,6 +224,9 @@ public:
     int IsItemFilteredOut(HASH &item, const char *typeFilter, const char *targetFilter);
     // The text that names the filter in the window (text 3033 while the archive is shown).
     STRING GetListFilterText(const char *typeFilter, const char *targetFilter);
+    // The handles (decimal text) of the current list's items of type whose "TargetNumber" is
+    // targetNumber ("*": any), both compared ignoring case; under the items lock.
+    STRINGARRAY GetItemHandles(const char *type, const char *targetNumber);
 
     // At start: font records of old settings ("PopupFont", "ListFont") become font texts, and
     // "Version" the program's version; the settings are saved when anything changed.

@@ -217,8 +217,7 @@ void APP::SetLoggedOnServer(const char *name, const char *port, const char *addr
 
 LRESULT APP::OnSized()
 {
-    if (StatusBar)
-        StatusBar->Resize();
+    ArrangeControls();
     return 0;
 }
 

@@ -142,6 +142,22 @@ STRING APP::GetListFilterText(const char *typeFilter, const char *targetFilter)
                             ArchiveViewActive != 0);
 }
 
+STRINGARRAY APP::GetItemHandles(const char *type, const char *targetNumber)
+{
+    STRINGARRAY handles;
+    const STRING wanted(type ? type : "");
+    const STRING target(targetNumber ? targetNumber : "*");
+    const bool anyTarget = target == "*";
+    HASHLIST &items = ItemView.LockItems();
+    for (int i = 0; i < items.NumItems(); ++i) {
+        HASH &item = *items[i];
+        if (Value(item, "Type") == wanted && (anyTarget || Value(item, "TargetNumber") == target))
+            handles.AddItem(STRING(static_cast<unsigned long>(item.Handle)));
+    }
+    ItemView.UnlockItems();
+    return handles;
+}
+
 void APP::UpgradeSettings()
 {
     LOGIT::Printf("APP::UpgradeSettings\n");
