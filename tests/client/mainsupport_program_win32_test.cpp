@@ -17,6 +17,7 @@
 #include "kestar/base/orvakapp.h"
 #include "kestar/base/osysfile.h"
 #include "kestar/base/osysresource.h"
+#include "kestar/devices/mapiclass.h"
 #include "kestar/media/sffimage.h"
 #include "kestar/media/tifimage.h"
 #include "lang/resource_ids.h"
@@ -393,6 +394,50 @@ TEST_F(MAINSUPPORTAPP, ItemHandlesByTypeAndTarget)
     EXPECT_EQ(handles("MESSAGE", "sip-home"), "12 ");
     EXPECT_EQ(handles("FAX", "4711"), "13 ");
     EXPECT_EQ(handles("SOUND", "*"), "");
+}
+
+TEST_F(MAINSUPPORTAPP, MapiLoadedWithEveryBookActiveAndUnloaded)
+{
+    // The stand-in MAPI library of the program folder, which Wine takes over its own for as long
+    // as the override is set.
+    HKEY overrides = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &overrides, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(overrides, "mapi32", 0, REG_SZ, reinterpret_cast<const BYTE *>("native"), 7);
+    HMODULE mapi = LoadLibraryA("mapi32.dll");
+    RegDeleteValueA(overrides, "mapi32");
+    RegCloseKey(overrides);
+    ASSERT_NE(mapi, nullptr);
+    if (!GetProcAddress(mapi, "StandinMapiCounters")) {
+        FreeLibrary(mapi);
+        GTEST_SKIP() << "the stand-in MAPI library was not the one loaded";
+    }
+    App->SetSetting("MapiAddressBooks", "");
+    App->LoadMapiStuff(1);
+    ASSERT_NE(App->Mapi, nullptr);
+    HASHLIST books(App->GetSetting("MapiAddressBooks"));
+    ASSERT_GE(books.NumItems(), 2);
+    for (int i = 0; i < books.NumItems(); ++i)
+        EXPECT_EQ(Get(*books[i], "Active"), "1");
+    // Loading again keeps the session.
+    MAPICLASS *session = App->Mapi;
+    App->LoadMapiStuff(1);
+    EXPECT_EQ(App->Mapi, session);
+
+    App->LoadMapiStuff(0);
+    EXPECT_EQ(App->Mapi, nullptr);
+    EXPECT_EQ(S(App->GetSetting("MapiAddressBooks")), "");
+    App.reset();
+    FreeLibrary(mapi);
+}
+
+TEST_F(MAINSUPPORTAPP, MessageFileNamesBeginWithADot)
+{
+    // A name that could leave the server's folders is never asked for.
+    HASH item("#Handle=5\nType=MESSAGE\n");
+    EXPECT_EQ(App->OpenMessage("C:\\msg.wav", item), 0);
+    EXPECT_TRUE(Player.Calls.empty());
 }
 
 TEST_F(MAINSUPPORTAPP, EnsureDirectoryMakesNestedFolders)
