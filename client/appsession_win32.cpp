@@ -253,7 +253,7 @@ int APP::LogonSteps(const STRING &server, int checkConnectivity)
 
     if (static_cast<int>(Param(answer, "InitialServerLogin")) != 0)
         RunIntroWizard();
-    ShowStatus(IDS_LOGON_LOADING, serverName, false);
+    ShowStatus(IDS_LOGON_LOADING, server, false);
     GetLocalCallers();
     GetLocalTargets();
     GetServerActiveClients();

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -349,6 +350,20 @@ TEST_F(SESSION, ServerStartingThreeTimesGivesThreePauses)
     EXPECT_EQ(App->LogonToServer(0), 1);
     EXPECT_EQ(capture.CountLines("APP::LogonToServer server is starting, waiting"), 3);
     EXPECT_EQ(Logged("LOGIN"), 4);
+}
+
+TEST_F(SESSION, CleanupEndsTheWaitForAStartingServer)
+{
+    Construct(Server.Address(), false);
+    CLIENTTIMING::Set(CLIENTTIMING::STARTING, 60000);
+    Answers({{"LOGIN", "Ok=SERVER_IS_STARTING\n"}, {"LOGIN", "Ok=SERVER_IS_STARTING\n"}});
+    int result = -1;
+    CALLTHREAD logon([&] { result = App->LogonToServer(0); });
+    ASSERT_TRUE(WaitUntil([&] { return Logged("LOGIN") == 1; }));
+    App->Cleanup();
+    EXPECT_TRUE(WaitUntil([&] { return logon.Wait(0); }, 5000));
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Logged("LOGIN"), 1);
 }
 
 TEST_F(SESSION, RefusedLogonsStayLoggedOut)
