@@ -383,6 +383,24 @@ public:
     void QueueJobIfRunning(const char *name);
     // Seam of the main window: fills the target tree (logs that it ran).
     void FillTreeview();
+    // The worker thread (appworker_win32.cpp).  PingThread: its body, which checks the server and
+    // runs the queued jobs until StopPingThread is set, then returns 0.  Started once by the
+    // constructor (StartPingThread: false when it could not be), ended by Cleanup (EndPingThread:
+    // sets the stop flag and waits for the worker while dispatching messages).
+    int PingThread();
+    bool StartPingThread();
+    void EndPingThread();
+    // WM_POWERBROADCAST (window thread): a suspend or standby sets PoweredDown and logs off, the
+    // resume that follows clears it and queues the re-logon.  Other events are ignored.
+    void PowerBroadcast(WPARAM event);
+    // The names of the worker's jobs.
+    static const char *const QUEUED_FILLLISTVIEW;
+    static const char *const QUEUED_CLEARLISTVIEW;
+    static const char *const QUEUED_FILLTREEVIEW;
+    static const char *const QUEUED_CLEARTREEVIEW;
+    static const char *const QUEUED_RENEWTREEVIEW;
+    static const char *const QUEUED_LOGONTOSERVER;
+    static const char *const QUEUED_RELOGONAFTERPOWERDOWN;
 
     // OpenMessage of a fax file with "FaxviewDoSpecial" set to special (kind "TIF" or "SFF").
     int OpenFaxSpecial(const STRING &file, const STRING &kind, int special);
@@ -396,6 +414,8 @@ public:
     LRESULT OnTimer(UINT_PTR timer) override;
     LRESULT OnCommand(int command) override;
     LRESULT OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The window's messages outside WINDOW's slots (WM_POWERBROADCAST), then WINDOW's.
+    LRESULT WinProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // The window's own messages of the session: a status text (wParam: clear later; lParam: a
     // STRING that the receiver deletes, or none to only arm the clearing) and the title again.
     enum { WM__SETSTATUSTEXT = WM_USER + 76, WM__REFRESHTITLE = WM_USER + 77 };
@@ -471,8 +491,18 @@ public:
     // controls show the server's answer; and whether a forwarding query waits for it.
     std::atomic<HWND> ForwardingDialog{nullptr};
     std::atomic<int> CFQueryInProgress{0};
+    // The worker thread: its handle (owned; written on the window thread) and its stop flag.
+    void *hPingThread = nullptr;
+    std::atomic<int> StopPingThread{0};
 
 private:
+    // The worker's steps: the check of the server, the draining of the queue, one job, the
+    // re-logon after a power-down, and a pause that ends early when the worker is to stop.
+    void CheckServer();
+    void RunQueuedFunctions();
+    void RunQueuedFunction(const STRING &name);
+    void RelogonAfterPowerDown();
+    void PauseWorker(int ms);
     // The steps of LogonToServer from the "LOGIN" parameters on, with a server configured.
     int LogonSteps(const STRING &server, int checkConnectivity);
     // The "LOGIN" exchange under the logon lock; 1 with answer and password (the one sent) on

@@ -140,6 +140,7 @@ APP::APP(int startMinimized)
             LOGIT::Printf("APP::APP cannot start the logon thread\n");
         }
     }
+    StartPingThread();
     Constructing = 0;
     LOGIT::Printf("APP::APP() done\n");
 }
@@ -154,6 +155,9 @@ void APP::Cleanup()
     if (CleaningUp.exchange(1))
         return;
     LOGIT::Printf("APP::Cleanup\n");
+    // The worker first: it calls the server and shows boxes over the window.  Queued jobs that
+    // it has not taken yet are not run.
+    EndPingThread();
     if (LoggedOn)
         LogoutFromServer(0);
     // The link first: no remote call may reach the object while its parts go.  Calls that start
@@ -219,6 +223,15 @@ LRESULT APP::OnSized()
 {
     ArrangeControls();
     return 0;
+}
+
+LRESULT APP::WinProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_POWERBROADCAST) {
+        PowerBroadcast(wParam);
+        return TRUE;
+    }
+    return WINDOW::WinProc(message, wParam, lParam);
 }
 
 LRESULT APP::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam)
