@@ -25,7 +25,6 @@ namespace {
 
 // The main window's command that opens the 'connect to' dialog.
 const WPARAM kConnectCommand = 2103;
-const int kRelogonTries = 12;
 // Pauses are slept in slices, so that the clean-up is not kept waiting.
 const int kSleepSlice = 50;
 
@@ -98,7 +97,9 @@ int APP::PingThread()
     int pass = 0;
     while (!StopPingThread) {
         const int passMs = std::max(1, CLIENTTIMING::Get(CLIENTTIMING::WORKERPASS));
-        OSYS::Sleep(passMs);
+        PauseWorker(passMs);
+        if (StopPingThread)
+            break;
         // The server is checked on the first pass and then every PINGEVERY.
         const int every = std::max(1, CLIENTTIMING::Get(CLIENTTIMING::PINGEVERY) / passMs);
         const int taken = pass;
@@ -191,7 +192,8 @@ void APP::RelogonAfterPowerDown()
 {
     SetStatusText(OSYS::GetStringFromResource(IDS_RELOGON_WAITING), false);
     const STRING server = GetSetting("NetworkPrimaryServer");
-    for (int left = kRelogonTries; left >= 1 && !StopPingThread; --left) {
+    const int tries = CLIENTTIMING::Get(CLIENTTIMING::RELOGONTRIES);
+    for (int left = tries; left >= 1 && !StopPingThread; --left) {
         if (QueryIPConnectivity(server, 1))
             break;
         LOGIT::Printf("APP::PingThread ReLogonToServer testing connection failed, try=%d, waiting 6 seconds\n", left);

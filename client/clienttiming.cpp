@@ -17,10 +17,11 @@ const ENTRY kWaits[CLIENTTIMING::COUNT] = {
     {"RPC", 40000},       {"CONNECT", 60000},     {"EOT", 500},           {"DTMFHINT", 500},
     {"CALLERS", 80000},   {"LOOKUPPROGRAM", 60000}, {"ITUNESSTEP", 150},  {"ITUNESPLAY", 4000},
     {"WORKERPASS", 100},  {"PINGEVERY", 20000},   {"RELOGONPAUSE", 5000}, {"STATUSBARSHOW", 20000},
-    {"ITEMS", 80000},     {"CONNECTIVITY", 20000}, {"STARTING", 2000},    {"STATUSCLEAR", 10000}};
+    {"ITEMS", 80000},     {"CONNECTIVITY", 20000}, {"STARTING", 2000},    {"STATUSCLEAR", 10000},
+    {"RELOGONTRIES", 12}};
 std::atomic<int> gWaits[CLIENTTIMING::COUNT] = {{40000}, {60000}, {500},   {500},  {80000}, {60000},
                                                 {150},   {4000},  {100},   {20000}, {5000}, {20000},
-                                                {80000}, {20000}, {2000},  {10000}};
+                                                {80000}, {20000}, {2000},  {10000}, {12}};
 
 } // namespace
 

@@ -29,6 +29,7 @@ public:
         CONNECTIVITY, // "CONNECTIVITY": the result of "CHECKCONNECTIVITY": 20000
         STARTING, // "STARTING": the pause after the answer that the server is starting: 2000
         STATUSCLEAR, // "STATUSCLEAR": until timer 4 clears a status text: 10000
+        RELOGONTRIES, // "RELOGONTRIES": how often a re-logon tests the connection (a count): 12
         COUNT
     };
 

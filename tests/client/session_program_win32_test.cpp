@@ -133,6 +133,9 @@ protected:
         CLIENTTIMING::Set(CLIENTTIMING::ITEMS, 10000);
         CLIENTTIMING::Set(CLIENTTIMING::STARTING, 20);
         CLIENTTIMING::Set(CLIENTTIMING::STATUSCLEAR, 300);
+        // The worker thread stays idle: these tests log on and off themselves, and a scripted
+        // "LOGIN" answer leaves the stand-in answering the worker's "PING" with "<NOK>".
+        CLIENTTIMING::Set(CLIENTTIMING::WORKERPASS, 600000);
     }
     void TearDown() override
     {
