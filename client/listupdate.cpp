@@ -171,33 +171,16 @@ int LISTUPDATE::Create(ITEMVIEW &view, HASH &item, uint32_t id, const char *send
     if (sender && *sender)
         Host.SetPeerLastId(sender, STRING(static_cast<unsigned long>(id)));
 
-    // 3, 4: the caller.  Jobs are identified in the phone book only.
+    // 3, 4: the caller (jobs are looked up in the phone book only).
     const STRING type = Value(item, "Type");
     const bool job = IsJobType(type);
     const STRING number = Value(item, "CallerNumber");
     const STRING canonical = Value(item, "CallerCanonical");
     HASH caller;
     STRING keyPosition("");
-    bool otherSource = false;
-    int found = Host.FindPrimaryCaller(number, canonical, caller, &keyPosition);
-    if (!found && !job) {
-        if (Flag(Host.GetSetting("MapiCallerSearch"))) {
-            keyPosition = "";
-            found = Host.FindMapiCaller(number, canonical, caller, &keyPosition);
-            otherSource = found != 0;
-        }
-        if (!found) {
-            keyPosition = "";
-            const bool execute = static_cast<int>(Host.GetSetting("SecondaryCallerFileDoExecute")) == 1;
-            const STRING program = execute ? Host.GetSetting("SecondaryCallerFileExecuteCmdline") : STRING("");
-            found = Host.FindSecondaryCaller(number, canonical, caller, program);
-            otherSource = found != 0;
-            // Read the file again for the next call unless it is kept or made per call.
-            if (!Flag(Host.GetSetting("SecondaryCallerFileKeep")) &&
-                !Flag(Host.GetSetting("SecondaryCallerFileDoExecute")))
-                Host.EmptySecondaryCallers();
-        }
-    }
+    const int source = Host.IdentifyCaller(item, caller, &keyPosition);
+    const bool found = source != LISTUPDATEHOST::CALLER_NONE;
+    const bool otherSource = source == LISTUPDATEHOST::CALLER_MAPI || source == LISTUPDATEHOST::CALLER_SECONDARY;
     if (found) {
         CALLERS::Prepare(caller);
         SetValue(item, "CallerName", Value(caller, "Name"));
@@ -272,7 +255,7 @@ int LISTUPDATE::Create(ITEMVIEW &view, HASH &item, uint32_t id, const char *send
             request->HasCaller = found ? 1 : 0;
             if (found)
                 request->Caller = caller;
-            Host.FillPopupString(*request, stored);
+            Host.FillPopupString(*request, stored, target, items);
             Host.PostPopupRequest(request.release());
         }
 

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "kestar/base/dynarray.h"
 #include "kestar/base/hash.h"
 #include "kestar/base/string.h"
 
@@ -42,20 +43,20 @@ public:
     // A failed remote call (APP::ReportCommError with "COMM" and "NETWORK").
     virtual void ReportCommError(const char *text) = 0;
 
-    // Caller lookups (APP::FindPrimaryCaller, FindMapiCaller, FindSecondaryCaller): 1 and caller =
-    // a copy of the record found, else 0.  keyPosition as FindBestMatchNumber hands it out.
-    virtual int FindPrimaryCaller(const char *number, const char *canonical, HASH &caller, STRING *keyPosition) = 0;
-    virtual int FindMapiCaller(const char *number, const char *canonical, HASH &caller, STRING *keyPosition) = 0;
-    // program: the lookup program's command line, or empty.
-    virtual int FindSecondaryCaller(const char *number, const char *canonical, HASH &caller, const char *program) = 0;
-    // Empties the secondary caller list, so that the file is read again for the next call.
-    virtual void EmptySecondaryCallers() = 0;
+    // Where IdentifyCaller found the caller.
+    enum CALLERSOURCE { CALLER_NONE = 0, CALLER_PRIMARY = 1, CALLER_MAPI = 2, CALLER_SECONDARY = 3 };
+    // Identifies the caller of a call item (APP::IdentifyCaller: the phone book for every item,
+    // then for items other than jobs MAPI and the secondary caller file); the source, with caller
+    // = a copy of the record found and keyPosition as FindBestMatchNumber hands it out.
+    virtual int IdentifyCaller(HASH &item, HASH &caller, STRING *keyPosition) = 0;
 
     // Item texts (APP::GetCallerFrontend, GetTargetFrontend, FillPopupString, BuildProgramCommandLine).
     virtual STRING GetCallerFrontend(HASH &item) = 0;
     virtual STRING GetTargetFrontend(HASH &item) = 0;
-    // Fills the text, colours, position and blink of request for item (the items lock is held).
-    virtual void FillPopupString(POPUPREQUEST &request, HASH &item) = 0;
+    // Fills the text, colours, position and blink of request for item (APP::FillPopupString);
+    // the caller is request.Caller when request.HasCaller; target may be null; items is the list
+    // of item, whose lock is held.
+    virtual void FillPopupString(POPUPREQUEST &request, HASH &item, HASH *target, DYNARRAY<HASH> &items) = 0;
     // caller may be null.
     virtual STRING BuildProgramCommandLine(int targetIndex, HASH *caller, const char *canonical, const char *number,
                                            const char *type) = 0;

@@ -64,34 +64,23 @@ public:
     }
     void ReportCommError(const char *text) override { Add(std::string("commerror ") + text); }
 
-    int FindPrimaryCaller(const char *number, const char *canonical, HASH &caller, STRING *keyPosition) override
+    // The phone book for every item; MAPI (one fixed record) for other items when asked for.
+    int IdentifyCaller(HASH &item, HASH &caller, STRING *keyPosition) override
     {
+        Add("identify " + S(item.Get("CallerNumber")));
         Callers.Lock();
-        const int idx = FindBestMatchNumber(Callers, number, canonical, keyPosition);
+        const int idx = FindBestMatchNumber(Callers, item.Get("CallerNumber"), item.Get("CallerCanonical"), keyPosition);
         if (idx >= 0)
             caller = *Callers[idx];
         Callers.Unlock();
-        Add("primary " + std::string(number));
-        return idx >= 0 ? 1 : 0;
-    }
-    int FindMapiCaller(const char *number, const char *canonical, HASH &caller, STRING *keyPosition) override
-    {
-        (void)canonical;
-        (void)keyPosition;
-        Add("mapi " + std::string(number));
-        if (MapiCaller.NumKeys() == 0)
-            return 0;
+        if (idx >= 0)
+            return CALLER_PRIMARY;
+        if (LISTUPDATE::IsJobType(item.Get("Type")) || MapiCaller.NumKeys() == 0 ||
+            static_cast<int>(GetSetting("MapiCallerSearch")) == 0)
+            return CALLER_NONE;
         caller = MapiCaller;
-        return 1;
+        return CALLER_MAPI;
     }
-    int FindSecondaryCaller(const char *number, const char *canonical, HASH &caller, const char *program) override
-    {
-        (void)canonical;
-        (void)caller;
-        Add("secondary " + std::string(number) + " program=" + program);
-        return 0;
-    }
-    void EmptySecondaryCallers() override { Add("secondary emptied"); }
 
     STRING GetCallerFrontend(HASH &item) override
     {
@@ -101,10 +90,13 @@ public:
     {
         return item.Get("TargetName").NotEmpty() ? item.Get("TargetName") : item.Get("TargetNumber");
     }
-    void FillPopupString(POPUPREQUEST &request, HASH &item) override
+    void FillPopupString(POPUPREQUEST &request, HASH &item, HASH *target, DYNARRAY<HASH> &items) override
     {
         request.Text = "call from ";
         request.Text += GetCallerFrontend(item);
+        request.Text += " to ";
+        request.Text += target ? target->Get("Name") : STRING("-");
+        request.Position = items.NumItems();
     }
     STRING BuildProgramCommandLine(int targetIndex, HASH *caller, const char *canonical, const char *number,
                                    const char *type) override
@@ -312,10 +304,10 @@ TEST_F(LISTUPDATETEST, LiveCallIsIdentifiedStoredAndAnnounced)
     const std::vector<std::string> expected = {
         "wakeup disk",
         "lastid srv1=42",
-        "primary 0301234",
+        "identify 0301234",
         "sound office.wav\tbernd.wav",
         "tooltip Parlomatix - Bernd Kunde -> Office",
-        "post 1025 call from Bernd Kunde",
+        "post 1025 call from Bernd Kunde to Office",
         "start notepad.exe",
         "row 2002 0 insert=1 tree=0 sort=1 show=0",
         "post 1264 0 515",
@@ -328,6 +320,7 @@ TEST_F(LISTUPDATETEST, LiveCallIsIdentifiedStoredAndAnnounced)
     EXPECT_EQ(Host.Popups[0]->TargetIndex, 0);
     EXPECT_EQ(Host.Popups[0]->HasCaller, 1);
     EXPECT_EQ(S(Host.Popups[0]->Caller.Get("Name")), "Bernd Kunde");
+    EXPECT_EQ(Host.Popups[0]->Position, 1); // the list holding the new item
 }
 
 TEST_F(LISTUPDATETEST, PopupModeAndTargetPrograms)
@@ -367,8 +360,6 @@ TEST_F(LISTUPDATETEST, JobItemsAreAppendedWithoutAnnouncement)
         EXPECT_TRUE(Host.Only("start").empty());
         EXPECT_TRUE(Host.Only("click").empty());
         EXPECT_TRUE(Host.Only("tooltip").empty());
-        EXPECT_TRUE(Host.Only("mapi").empty());
-        EXPECT_TRUE(Host.Only("secondary").empty());
         EXPECT_EQ(Host.Only("row").size(), 1u);
         EXPECT_EQ(Host.Only("post 1028"), std::vector<std::string>{"post 1028 7 0"});
         // The phone book still names the receiver.
@@ -398,17 +389,10 @@ TEST_F(LISTUPDATETEST, OtherSourcesFillTheAdditionalInfo)
     EXPECT_EQ(S(info["Email"]), "dora@example.com");
     EXPECT_FALSE(info.Exists("Blink"));
 
-    // Nobody found anywhere: the secondary file, emptied afterwards unless kept or made per call.
-    Host.Settings["MapiCallerSearch"] = "0";
-    Host.Settings["SecondaryCallerFileDoExecute"] = "1";
-    Host.Settings["SecondaryCallerFileExecuteCmdline"] = "lookup.exe $number";
-    Host.Events.clear();
-    Push("CREATE", "10", Item("SOUND", "0666", "100"));
-    EXPECT_EQ(Host.Only("secondary"), std::vector<std::string>{"secondary 0666 program=lookup.exe $number"});
-    Host.Settings["SecondaryCallerFileDoExecute"] = "0";
-    Host.Events.clear();
-    Push("CREATE", "11", Item("SOUND", "0666", "100"));
-    EXPECT_EQ(Host.Only("secondary"), (std::vector<std::string>{"secondary 0666 program=", "secondary emptied"}));
+    // A job is not looked for in MAPI.
+    Push("CREATE", "10", Item("FAXCALL", "0555", "100"));
+    EXPECT_EQ(S(Stored(10).Get("CallerName")), "");
+    EXPECT_EQ(S(Stored(10).Get("CallerAdditionalInfo")), "");
 }
 
 TEST_F(LISTUPDATETEST, DeleteAndArchiveRemoveTheNamedItems)
@@ -611,7 +595,7 @@ TEST_F(LISTUPDATETEST, ArchiveFillSendsItsMessagesInOrder)
     // the items are identified as those of live calls are.
     std::vector<std::string> events;
     for (const std::string &e : Host.Events)
-        if (e.compare(0, 7, "primary") != 0 && e.compare(0, 9, "secondary") != 0)
+        if (e.compare(0, 8, "identify") != 0)
             events.push_back(e);
     ASSERT_GE(events.size(), 5u);
     EXPECT_EQ(events[3], "status 2 entries found");

@@ -43,22 +43,20 @@ public:
         return 1;
     }
     void ReportCommError(const char *) override { ++Effects; }
-    int FindPrimaryCaller(const char *number, const char *canonical, HASH &caller, STRING *keyPosition) override
+    int IdentifyCaller(HASH &item, HASH &caller, STRING *keyPosition) override
     {
-        const int idx = FindBestMatchNumber(Callers, number, canonical, keyPosition);
-        if (idx >= 0)
+        const int idx = FindBestMatchNumber(Callers, item.Get("CallerNumber"), item.Get("CallerCanonical"), keyPosition);
+        if (idx >= 0) {
             caller = *Callers[idx];
-        return idx >= 0;
+            return CALLER_PRIMARY;
+        }
+        // Any other number is found in the secondary file, with keys outside the schema.
+        caller = HASH(STRING("Name=Other\nEmail=x@y\nNoPopup=0\n"));
+        return CALLER_SECONDARY;
     }
-    int FindMapiCaller(const char *, const char *, HASH &, STRING *) override { return 0; }
-    int FindSecondaryCaller(const char *number, const char *canonical, HASH &caller, const char *) override
-    {
-        return FindPrimaryCaller(number, canonical, caller, nullptr);
-    }
-    void EmptySecondaryCallers() override { ++Effects; }
     STRING GetCallerFrontend(HASH &item) override { return item.Get("CallerName"); }
     STRING GetTargetFrontend(HASH &item) override { return item.Get("TargetName"); }
-    void FillPopupString(POPUPREQUEST &request, HASH &item) override { request.Text = item.Get("Status"); }
+    void FillPopupString(POPUPREQUEST &request, HASH &item, HASH *, DYNARRAY<HASH> &) override { request.Text = item.Get("Status"); }
     STRING BuildProgramCommandLine(int, HASH *, const char *, const char *, const char *) override { return "prog"; }
     void WakeupHarddisk() override { ++Effects; }
     void WakeupScreensaver() override { ++Effects; }
