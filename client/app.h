@@ -33,6 +33,7 @@
 // mmsystem.h names the narrow or wide PlaySound function through a macro; APP has one of its own.
 #undef PlaySound
 
+class APPLISTHOST;
 class COMMINTERFACE;
 class FAXCOMMANDREADER;
 class FAXDIALOGS;
@@ -41,6 +42,8 @@ class MAPICLASS;
 class SMSSENDDIALOG;
 class SOUNDPLAYERDIALOG;
 class SOUNDRECORDING;
+class LISTUPDATE;
+class SEMITOOLTIP;
 class STATUSBAR;
 class TASKBARICON;
 
@@ -407,6 +410,41 @@ public:
     // The fax job of SendFaxFile and PollFaxFile from the keys of options (JobsAddFax).
     int AddFaxJob(int poll, const char *dest, const STRING &fileData, int pages, HASH &options);
 
+    // The server's list updates ("UPDATELISTVIEW", the logon's merge), run by LISTUPDATE on the
+    // calling thread; see listupdate.h.  Create appends item to view (ItemView or ArchiveView)
+    // under the handle id (0: its own); quiet 1 for the items of a batch (logon, archive), which
+    // are not announced, shown or saved one by one: the batch saves and fills the view itself.
+    int UpdateListviewCreate(ITEMVIEW &view, HASH &item, uint32_t id, const char *sender, int quiet);
+    // Copies item (handle id) into ItemView's item; quiet 1 for the logon merge, which creates an
+    // item the list lacks.  1 when an item was changed or created.
+    int UpdateListviewChange(HASH &item, uint32_t id, int quiet);
+    // Remove the items of the "|"-separated handles from ItemView (Archive: state must be "1").
+    void UpdateListviewDelete(const char *ids);
+    void UpdateListviewArchive(const char *state, const char *ids);
+    // Removes item index of view and its row; the caller holds the items lock.
+    void RemoveListviewItem(ITEMVIEW &view, int index);
+    // Starts FillArchiveListview with query on a thread of its own; false while one runs or when
+    // the thread cannot be started.
+    bool StartFillArchiveListview(const char *query);
+    // Stops a running archive fill and waits for its end, dispatching messages meanwhile.
+    void StopFillArchiveListview();
+    // The archive thread's body: ArchiveView filled from the server's "GETITEMS" with "ExecSql".
+    void FillArchiveListview(const char *query);
+    // Scroll Lock blinking for unread messages: on 1 starts timer 2 (1000 ms; the light toggles on
+    // each tick) when "ScrollLockBlinking" is set and it does not blink yet; on 0 stops the timer,
+    // waits CLIENTTIMING SCROLLLOCKOFF and switches the light off.  Any thread.
+    void DoScrollLockBlinking(int on);
+    // Prints the fax sending report of item (a sent fax: "MsgFile", "TransmissionInfo"): with
+    // withDialog through the print dialog, else on "FaxSendSpecialPrinter" (a DEVMODE) or the
+    // default printer.  The fetched copy of the fax is deleted on every path.  Non-zero when a
+    // printer was opened and the report printed.
+    int PrintFaxSendingReport(HASH &item, int withDialog);
+
+    // The private messages of the list updates: 1025 (the pop-up request, freed here), 1028,
+    // 1033 to 1035 and 1264 are logged; the rest goes to WINDOW.
+    LRESULT WinProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Timer 1 closes the pop-up; timer 2 toggles the Scroll Lock light; 1 when timer was one of them.
+    int HandleListTimer(UINT_PTR timer);
     LRESULT OnSized() override;
     LRESULT OnDestroy() override;
     // The Windows session ends: cleans up, then no local file is saved any more.
@@ -429,8 +467,9 @@ public:
     STATUSBAR *StatusBar;       // owned
     std::atomic<COMMINTERFACE *> Comm; // owned; null before construction and from Cleanup on
     TASKBARICON *TrayIcon;      // owned
-    int TrayIconId;             // 2093 while not logged on
-    STRING TrayTooltip;
+    int TrayIconId;             // 2093 while not logged on; TrayLock
+    STRING TrayTooltip;         // TrayLock
+    CRITSECT TrayLock;
     CLIENTS ActiveClients;      // "Name", "PeerId", "Port", "PassiveMode"; its own lock
     ITEMVIEW ItemView;          // the current calls and messages (list 2002); its items lock
     ITEMVIEW ArchiveView;       // the archive (list 2003); its items lock
@@ -495,6 +534,16 @@ public:
     void *hPingThread = nullptr;
     std::atomic<int> StopPingThread{0};
 
+    APPLISTHOST *ListHost;      // owned
+    LISTUPDATE *ListUpdate;     // owned: the list updates on ItemView, ArchiveView and Targets
+    SEMITOOLTIP *Popup;         // owned: the open call pop-up (none before the main window shows
+                                // one); PopupLock
+    STRING ClickProgram;        // started on a click on the pop-up (a target's "ProgClick"); PopupLock
+    CRITSECT PopupLock;
+    std::atomic<int> ScrollLockBlinks{0}; // 1 while timer 2 blinks the light
+    void *hFillArchiveLvThread; // owned: the archive thread's handle, or null; ArchiveLock
+    std::atomic<int> FillArchiveRunning{0};
+    CRITSECT ArchiveLock;
 private:
     // The worker's steps: the check of the server, the draining of the queue, one job, the
     // re-logon after a power-down, and a pause that ends early when the worker is to stop.

@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include "client/app.h"
+#include "client/applisthost.h"
+#include "client/listupdate.h"
 
 #include <tapi.h>
 
@@ -31,6 +33,7 @@
 #include "kestar/media/sound.h"
 #include "kestar/media/soundblaster.h"
 #include "kestar/windowing/remembermsgbox.h"
+#include "kestar/windowing/semitooltip.h"
 #include "kestar/windowing/statusbar.h"
 #include "kestar/windowing/taskbaricon.h"
 #include "lang/resource_ids.h"
@@ -86,11 +89,14 @@ APP::APP(int startMinimized)
              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, kClassIconId, 0, gMainWindowClass),
       WorkDir(nullptr, "Orvak", nullptr), StatusBar(nullptr), Comm(nullptr), TrayIcon(nullptr),
       TrayIconId(kTrayIconNotLoggedOn), ItemView(this, this, kItemViewId), ArchiveView(this, this, kArchiveViewId),
-      Mapi(nullptr)
+      Mapi(nullptr), ListHost(nullptr), ListUpdate(nullptr), Popup(nullptr), hFillArchiveLvThread(nullptr)
 {
     LOGIT::Printf("APP::APP() entered\n");
     WindowThread = OSYS::GetCurrentThreadId();
     LogonLock.WindowThreadId = WindowThread;
+    // Before the link: the server may push updates as soon as the listeners run.
+    ListHost = new APPLISTHOST(*this);
+    ListUpdate = new LISTUPDATE(*ListHost, ItemView, ArchiveView, Targets);
 
     // The work-folder decision is final: the folder of the start values served only until now.
     STRING previous;
@@ -158,11 +164,26 @@ void APP::Cleanup()
     // The worker first: it calls the server and shows boxes over the window.  Queued jobs that
     // it has not taken yet are not run.
     EndPingThread();
+    // The archive thread calls the server and sends to the window: it ends first.
+    StopFillArchiveListview();
+    if (ScrollLockBlinks.exchange(0)) {
+        KillTimer(2);
+        OSYS::SetScrollLock(0);
+    }
     if (LoggedOn)
         LogoutFromServer(0);
-    // The link first: no remote call may reach the object while its parts go.  Calls that start
+    // The link next: no remote call may reach the object while its parts go.  Calls that start
     // meanwhile find no link and fail; the running ones end before the link goes.
     delete Comm.exchange(nullptr);
+    delete ListUpdate;
+    ListUpdate = nullptr;
+    delete ListHost;
+    ListHost = nullptr;
+    {
+        CRITSECTHOLD hold(PopupLock);
+        delete Popup;
+        Popup = nullptr;
+    }
     delete TrayIcon;
     TrayIcon = nullptr;
     delete StatusBar;
@@ -243,6 +264,8 @@ LRESULT APP::OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT APP::OnTimer(UINT_PTR timer)
 {
+    if (HandleListTimer(timer))
+        return 1;
     return HandleSessionTimer(timer);
 }
 
@@ -346,6 +369,12 @@ int APP::HandleClientFunction(STRING &command, HASH &params, STRING &result)
     }
     if (command == PLXCMD::SERVERCALLERSCHANGED)
         return 1;
+    if (command == PLXCMD::UPDATELISTVIEW) {
+        // The command has no result: it stays "<NULL>".
+        if (ListUpdate)
+            ListUpdate->Handle(params);
+        return 1;
+    }
     if (command == PLXCMD::SMSDIALOGCALLBACK) {
         SMSDIALOGTABLE::Get().Deliver(Param(params, "This"), Param(params, "JobId"), Param(params, "Info"),
                                       Param(params, "AppData"));

@@ -35,6 +35,8 @@
 #define IDD_PASSWORD 2058
 #define IDC_PASSWORD_EDIT 201       /* the password, at most 128 characters */
 
+#define IDS_ARCHIVE_FOUND 3035   /* the archive fill found $NUMBER entries (status bar) */
+#define IDS_ARCHIVE_FILLING 3038 /* the please-wait text while the archive list fills */
 #define IDS_WORKDIR_MOVE 10120     /* asks whether the data move to the new work folder */
 #define IDS_WORKDIR_NEXTSTART 10121 /* the new work folder takes effect at the next start */
 #define IDS_WORKDIR_CHOOSE 10122   /* title of the folder chooser of the work-folder dialog */
