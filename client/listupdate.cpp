@@ -277,7 +277,8 @@ int LISTUPDATE::Create(ITEMVIEW &view, HASH &item, uint32_t id, const char *send
 
     // 9: the row, and the window brought forward on the new record.
     if (!quiet) {
-        Host.ItemToListview(view, index, 1, 0, 1, 0);
+        // A new message or fax changes the unread counts of the target tree.
+        Host.ItemToListview(view, index, 1, type == "MESSAGE" || type == "FAX" ? 1 : 0, 1, 0);
         if (Flag(Host.GetSetting("RestoreOnCall")) && !noPopup)
             Host.PostWindowMessage(APPMSG::TASKBARNOTIFY, 0, APPMSG::LBUTTONDBLCLK);
         Host.PostWindowMessage(APPMSG::LASTRECORDFOCUS, stored.Handle, 0);
