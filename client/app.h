@@ -434,6 +434,10 @@ public:
     // each tick) when "ScrollLockBlinking" is set and it does not blink yet; on 0 stops the timer,
     // waits CLIENTTIMING SCROLLLOCKOFF and switches the light off.  Any thread.
     void DoScrollLockBlinking(int on);
+    // Switches the Scroll Lock light (OSYS::SetScrollLock's modes: 0 off, 1 on, 2 over).  Tests
+    // put their own in its place, so that they leave the display's keyboard alone.
+    typedef int (*SCROLLLOCKFUNCTION)(int mode);
+    static SCROLLLOCKFUNCTION SetScrollLockLight;
     // Prints the fax sending report of item (a sent fax: "MsgFile", "TransmissionInfo"): with
     // withDialog through the print dialog, else on "FaxSendSpecialPrinter" (a DEVMODE) or the
     // default printer.  The fetched copy of the fax is deleted on every path.  Non-zero when a

@@ -168,7 +168,7 @@ void APP::Cleanup()
     StopFillArchiveListview();
     if (ScrollLockBlinks.exchange(0)) {
         KillTimer(2);
-        OSYS::SetScrollLock(0);
+        SetScrollLockLight(0);
     }
     if (LoggedOn)
         LogoutFromServer(0);

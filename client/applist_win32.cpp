@@ -49,6 +49,8 @@ unsigned ArchiveThread(void *argument)
 
 } // namespace
 
+APP::SCROLLLOCKFUNCTION APP::SetScrollLockLight = OSYS::SetScrollLock;
+
 int APP::UpdateListviewCreate(ITEMVIEW &view, HASH &item, uint32_t id, const char *sender, int quiet)
 {
     return ListUpdate ? ListUpdate->Create(view, item, id, sender, quiet) : -1;
@@ -138,7 +140,7 @@ void APP::DoScrollLockBlinking(int on)
     KillTimer(kTimerScrollLock);
     // A tick already queued may toggle once more: the light goes off after it.
     Sleep(static_cast<DWORD>(CLIENTTIMING::Get(CLIENTTIMING::SCROLLLOCKOFF)));
-    OSYS::SetScrollLock(0);
+    SetScrollLockLight(0);
 }
 
 int APP::HandleListTimer(UINT_PTR timer)
@@ -152,7 +154,7 @@ int APP::HandleListTimer(UINT_PTR timer)
     }
     if (timer == kTimerScrollLock) {
         if (ScrollLockBlinks)
-            OSYS::SetScrollLock(2);
+            SetScrollLockLight(2);
         return 1;
     }
     return 0;

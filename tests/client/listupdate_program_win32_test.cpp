@@ -18,6 +18,7 @@
 #include "kestar/base/hashlist.h"
 #include "kestar/base/orvakapp.h"
 #include "kestar/base/osysfile.h"
+#include "kestar/base/osysinfo.h"
 #include "kestar/base/osysresource.h"
 #include "kestar/devices/netproc.h"
 #include "tests/support/childprogram_support.h"
@@ -272,4 +273,46 @@ TEST_F(LISTUPDATEAPP, ReportWithTheDialogCancelledPrintsNothingAndDeletesTheCopy
     EXPECT_FALSE(FileExists(copy.c_str())) << copy;
     EXPECT_NE(text.find("APP::PrintFaxSendingReport opened print selection dialog, rc=0"), std::string::npos);
     EXPECT_NE(text.find("APP::PrintFaxSendingReport finished, rc=0"), std::string::npos);
+}
+
+namespace {
+
+// The Scroll Lock light of the blinking test: every switch, in order.
+std::vector<int> gLightSwitches;
+
+int RecordLight(int mode)
+{
+    gLightSwitches.push_back(mode);
+    return 1;
+}
+
+} // namespace
+
+TEST_F(LISTUPDATEAPP, ScrollLockBlinksUntilStopped)
+{
+    gLightSwitches.clear();
+    APP::SetScrollLockLight = RecordLight;
+    CLIENTTIMING::Set(CLIENTTIMING::SCROLLLOCKOFF, 50);
+    // Off in the settings: nothing blinks.
+    App->DoScrollLockBlinking(1);
+    EXPECT_EQ(App->ScrollLockBlinks, 0);
+
+    App->SetSetting("ScrollLockBlinking", "1");
+    LOGCAPTURE capture;
+    App->DoScrollLockBlinking(1);
+    App->DoScrollLockBlinking(1); // already blinking
+    EXPECT_EQ(App->ScrollLockBlinks, 1);
+    // Each tick of timer 2, about once a second, turns the light over.
+    EXPECT_TRUE(WaitUntil([&] { return gLightSwitches.size() >= 2; }, 5000));
+    App->DoScrollLockBlinking(0);
+    App->DoScrollLockBlinking(0); // stopped already
+    EXPECT_EQ(App->ScrollLockBlinks, 0);
+    Pump(1500); // no tick comes after the stop
+    APP::SetScrollLockLight = OSYS::SetScrollLock;
+    ASSERT_GE(gLightSwitches.size(), 3u);
+    EXPECT_EQ(gLightSwitches.back(), 0);
+    for (size_t i = 0; i + 1 < gLightSwitches.size(); ++i)
+        EXPECT_EQ(gLightSwitches[i], 2) << i;
+    EXPECT_EQ(capture.CountLines("APP::DoScrollLockBlinking: blinking starts..."), 1);
+    EXPECT_EQ(capture.CountLines("APP::DoScrollLockBlinking: blinking stops..."), 1);
 }
