@@ -20,6 +20,7 @@
 #include "kestar/base/winwait.h"
 #include "kestar/media/printer.h"
 #include "kestar/windowing/semitooltip.h"
+#include "lang/resource_ids.h"
 
 namespace {
 
@@ -30,8 +31,6 @@ const char *Text(const STRING &s)
 
 const int kTimerPopup = 1;
 const int kTimerScrollLock = 2;
-const int kTextReportWords = 3030;    // "|"-separated; part 5 is the page note
-const int kTextReportTemplate = 3031; // the transmission report
 
 // The archive thread's start block: the APP and a copy of the query.
 struct ARCHIVEJOB {
@@ -227,9 +226,9 @@ int APP::PrintFaxSendingReport(HASH &item, int withDialog)
         }
         if (rc) {
             const STRING text =
-                GetTransmissionInfoText(item, OSYS::GetStringFromResource(kTextReportTemplate));
+                GetTransmissionInfoText(item, OSYS::GetStringFromResource(IDS_FAXREPORT));
             if (!FAXREPORT::Print(printer, "Parlomatix Fax Report", text, local,
-                                  OSYS::GetStringFromResource(kTextReportWords)))
+                                  OSYS::GetStringFromResource(IDS_FAXREPORTWORDS)))
                 rc = 0;
         }
     }
