@@ -444,8 +444,11 @@ public:
     // printer was opened and the report printed.
     int PrintFaxSendingReport(HASH &item, int withDialog);
 
+    // Starts (ms > 0) or stops (ms 0) a timer of the main window from any thread: timers belong to
+    // the window's thread, so another thread asks it by message 1042.
+    void ArmTimer(UINT_PTR timer, UINT ms);
     // The private messages of the list updates: 1025 (the pop-up request, freed here), 1028,
-    // 1033 to 1035 and 1264 are logged; the rest goes to WINDOW.
+    // 1033 to 1035 and 1264 are logged; 1042 arms a timer; the rest goes to WINDOW.
     LRESULT WinProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Timer 1 closes the pop-up; timer 2 toggles the Scroll Lock light; 1 when timer was one of them.
     int HandleListTimer(UINT_PTR timer);

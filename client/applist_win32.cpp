@@ -130,16 +130,28 @@ void APP::DoScrollLockBlinking(int on)
         if (static_cast<int>(GetSetting("ScrollLockBlinking")) == 0 || ScrollLockBlinks.exchange(1))
             return;
         LOGIT::Printf("APP::DoScrollLockBlinking: blinking starts...\n");
-        SetTimer(kTimerScrollLock, 1000);
+        ArmTimer(kTimerScrollLock, 1000);
         return;
     }
     if (!ScrollLockBlinks.exchange(0))
         return;
     LOGIT::Printf("APP::DoScrollLockBlinking: blinking stops...\n");
-    KillTimer(kTimerScrollLock);
-    // A tick already queued may toggle once more: the light goes off after it.
+    // A tick already queued finds the flag cleared and leaves the light alone.
+    ArmTimer(kTimerScrollLock, 0);
     Sleep(static_cast<DWORD>(CLIENTTIMING::Get(CLIENTTIMING::SCROLLLOCKOFF)));
     SetScrollLockLight(0);
+}
+
+void APP::ArmTimer(UINT_PTR timer, UINT ms)
+{
+    if (GetWindowThreadProcessId(hWnd, nullptr) != GetCurrentThreadId()) {
+        PostMessageA(hWnd, APPMSG::SETTIMER, timer, static_cast<LPARAM>(ms));
+        return;
+    }
+    if (ms)
+        SetTimer(timer, ms);
+    else
+        KillTimer(timer);
 }
 
 int APP::HandleListTimer(UINT_PTR timer)
@@ -170,6 +182,9 @@ LRESULT APP::WinProc(UINT message, WPARAM wParam, LPARAM lParam)
                           request->TargetIndex, request->HasCaller, Text(request->Text));
         return 0;
     }
+    case APPMSG::SETTIMER:
+        ArmTimer(static_cast<UINT_PTR>(wParam), static_cast<UINT>(lParam));
+        return 0;
     case APPMSG::LASTRECORDFOCUS:
         LOGIT::Printf("APP::WinProc WM__LASTRECORDFOCUS handle=%lu\n", static_cast<unsigned long>(wParam));
         return 0;

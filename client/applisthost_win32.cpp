@@ -192,7 +192,7 @@ void APPLISTHOST::UpdatePopup(HASH &item, int seconds)
     (void)item;
     CRITSECTHOLD hold(App.PopupLock);
     if (App.Popup && seconds != -1)
-        App.SetTimer(1, static_cast<UINT>(seconds) * 1000 + 100);
+        App.ArmTimer(1, static_cast<UINT>(seconds) * 1000 + 100);
 }
 
 void APPLISTHOST::DoScrollLockBlinking(int on)

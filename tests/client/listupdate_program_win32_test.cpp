@@ -158,7 +158,9 @@ protected:
 
 TEST_F(LISTUPDATEAPP, NewCallIsStoredSavedAndItsPopupRequestLogged)
 {
-    App->Rights["PermLocalRecentcalls"] = "1";
+    HASH rights;
+    rights["PermLocalRecentcalls"] = "1";
+    App->SetRights(rights);
     LOGCAPTURE capture;
     HASH create = Update("CREATE", "77", Call("77", "RINGING", "1"));
     create["Sender"] = "standinhost";
@@ -315,4 +317,38 @@ TEST_F(LISTUPDATEAPP, ScrollLockBlinksUntilStopped)
         EXPECT_EQ(gLightSwitches[i], 2) << i;
     EXPECT_EQ(capture.CountLines("APP::DoScrollLockBlinking: blinking starts..."), 1);
     EXPECT_EQ(capture.CountLines("APP::DoScrollLockBlinking: blinking stops..."), 1);
+}
+
+TEST_F(LISTUPDATEAPP, ScrollLockBlinksWhenARemoteCallThreadStartsIt)
+{
+    gLightSwitches.clear();
+    APP::SetScrollLockLight = RecordLight;
+    CLIENTTIMING::Set(CLIENTTIMING::SCROLLLOCKOFF, 50);
+    App->SetSetting("ScrollLockBlinking", "1");
+    // A new message on a remote-call thread starts it; its timer belongs to the window.
+    HASH create = Update("CREATE", "3", Call("3", "RINGING", "1"));
+    Push(create);
+    HASH message = Update("CHANGE", "3", Call("3", "MESSAGE|1", "1", "MsgSeen=0\n"));
+    {
+        HASH item(message["Item"]);
+        item["Type"] = "MESSAGE";
+        message["Item"] = item.ToString();
+    }
+    Push(message);
+    EXPECT_EQ(App->ScrollLockBlinks, 1);
+    EXPECT_TRUE(WaitUntil([&] { return gLightSwitches.size() >= 2; }, 5000));
+    // Seen: the blinking stops from there too, and the light goes off.
+    HASH seen(message);
+    {
+        HASH item(seen["Item"]);
+        item["MsgSeen"] = "1";
+        seen["Item"] = item.ToString();
+    }
+    Push(seen);
+    EXPECT_EQ(App->ScrollLockBlinks, 0);
+    const size_t switches = gLightSwitches.size();
+    Pump(1500);
+    APP::SetScrollLockLight = OSYS::SetScrollLock;
+    EXPECT_EQ(gLightSwitches.size(), switches);
+    EXPECT_EQ(gLightSwitches.back(), 0);
 }
