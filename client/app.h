@@ -432,7 +432,7 @@ public:
     void FillArchiveListview(const char *query);
     // Scroll Lock blinking for unread messages: on 1 starts timer 2 (1000 ms; the light toggles on
     // each tick) when "ScrollLockBlinking" is set and it does not blink yet; on 0 stops the timer,
-    // waits CLIENTTIMING SCROLLLOCKOFF and switches the light off.  Any thread.
+    // waits LISTUPDATE::ScrollLockOffMs and switches the light off.  Any thread.
     void DoScrollLockBlinking(int on);
     // Switches the Scroll Lock light (OSYS::SetScrollLock's modes: 0 off, 1 on, 2 over).  Tests
     // put their own in its place, so that they leave the display's keyboard alone.

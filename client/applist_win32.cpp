@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "client/appmessages.h"
-#include "client/clienttiming.h"
 #include "client/faxreport.h"
 #include "client/listupdate.h"
 #include "client/popuprequest.h"
@@ -138,7 +137,7 @@ void APP::DoScrollLockBlinking(int on)
     LOGIT::Printf("APP::DoScrollLockBlinking: blinking stops...\n");
     // A tick already queued finds the flag cleared and leaves the light alone.
     ArmTimer(kTimerScrollLock, 0);
-    Sleep(static_cast<DWORD>(CLIENTTIMING::Get(CLIENTTIMING::SCROLLLOCKOFF)));
+    Sleep(static_cast<DWORD>(LISTUPDATE::ScrollLockOffMs.load()));
     SetScrollLockLight(0);
 }
 

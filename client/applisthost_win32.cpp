@@ -67,8 +67,7 @@ void APPLISTHOST::SaveRecentCalls()
 
 void APPLISTHOST::QueueJob(const char *name)
 {
-    // The worker's job queue comes with the worker thread; until then the job is only logged.
-    LOGIT::Printf("APP::UpdateListviewDelete would add %s\n", name ? name : "<NULL>");
+    App.AddQueuedFunction(name);
 }
 
 int APPLISTHOST::DispatchFunction(const char *peer, const char *command, HASH &params, STRING &result, int sync,
@@ -158,9 +157,7 @@ int APPLISTHOST::GetTrayIcon()
 void APPLISTHOST::SetTrayIcon(int iconId)
 {
     CRITSECTHOLD hold(App.TrayLock);
-    App.TrayIconId = iconId;
-    if (App.TrayIcon)
-        App.TrayIcon->SetIcon(iconId);
+    App.SetTrayIcon(iconId);
 }
 
 int APPLISTHOST::IsWindowOnScreen()

@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "client/appmessages.h"
-#include "client/clienttiming.h"
 #include "client/itemview.h"
 #include "client/listupdatehost.h"
 #include "client/popuprequest.h"
@@ -88,6 +87,9 @@ STRING AdditionalInfo(HASH &caller)
 }
 
 } // namespace
+
+std::atomic<int> LISTUPDATE::ArchiveWaitMs{300000};
+std::atomic<int> LISTUPDATE::ScrollLockOffMs{1000};
 
 LISTUPDATE::LISTUPDATE(LISTUPDATEHOST &host, ITEMVIEW &current, ITEMVIEW &archive, TARGETS &targets)
     : Host(host), Current(current), ArchiveView(archive), Targets(targets)
@@ -435,7 +437,7 @@ void LISTUPDATE::FillArchive(const char *query)
     params["ExecSql"] = query ? query : "";
     STRING result;
     if (Host.DispatchFunction(PLXPEER::SERVER, PLXCMD::GETITEMS, params, result, 1,
-                              CLIENTTIMING::Get(CLIENTTIMING::ARCHIVE))) {
+                              ArchiveWaitMs.load())) {
         if (result.GetLine(0) == PLXRESULT::OK && result.GetLine(1) != PLXRESULT::NONE) {
             HASHLIST list(result.GetLine(1, true));
             STRING status = Host.GetText(3035);

@@ -11,6 +11,7 @@
 #ifndef CLIENT_LISTUPDATE_H
 #define CLIENT_LISTUPDATE_H
 
+#include <atomic>
 #include <cstdint>
 
 #include "kestar/base/hash.h"
@@ -52,6 +53,11 @@ public:
     // The archive thread's work: "GETITEMS" with "ExecSql" = query, the items into the archive
     // list until ArchiveStop is set, and the please-wait messages 1033, 1035 and 1034.
     void FillArchive(const char *query);
+
+    // The waits, set by tests: the result of the archive's "GETITEMS" (300000 ms), and the pause
+    // from the end of the Scroll Lock blinking to the light switched off (1000 ms).
+    static std::atomic<int> ArchiveWaitMs;
+    static std::atomic<int> ScrollLockOffMs;
 
     // Set to stop the archive fill early; cleared when the fill ends.
     volatile int ArchiveStop = 0;

@@ -14,6 +14,7 @@
 #include "client/clientglobals.h"
 #include "client/clienttiming.h"
 #include "client/comminterface.h"
+#include "client/listupdate.h"
 #include "kestar/base/hash.h"
 #include "kestar/base/hashlist.h"
 #include "kestar/base/orvakapp.h"
@@ -80,7 +81,7 @@ protected:
         ORVAKAPP::ProcessArguments(2, entries, 9);
         CLIENTTIMING::Set(CLIENTTIMING::RPC, 10000);
         CLIENTTIMING::Set(CLIENTTIMING::CONNECT, 5000);
-        CLIENTTIMING::Set(CLIENTTIMING::ARCHIVE, 10000);
+        LISTUPDATE::ArchiveWaitMs = 10000;
         gOwnPort = "0";
         App.reset(new APP(0));
         ASSERT_NE(App->hWnd, nullptr);
@@ -92,6 +93,8 @@ protected:
         Server.Stop();
         ORVAKAPP::ResetForTests();
         CLIENTTIMING::Reset();
+        LISTUPDATE::ArchiveWaitMs = 300000;
+        LISTUPDATE::ScrollLockOffMs = 1000;
         gOwnPort = "6667";
         gWorkDir = ".";
         OSYS::SetLanguageModule(nullptr);
@@ -294,7 +297,7 @@ TEST_F(LISTUPDATEAPP, ScrollLockBlinksUntilStopped)
 {
     gLightSwitches.clear();
     APP::SetScrollLockLight = RecordLight;
-    CLIENTTIMING::Set(CLIENTTIMING::SCROLLLOCKOFF, 50);
+    LISTUPDATE::ScrollLockOffMs = 50;
     // Off in the settings: nothing blinks.
     App->DoScrollLockBlinking(1);
     EXPECT_EQ(App->ScrollLockBlinks, 0);
@@ -323,7 +326,7 @@ TEST_F(LISTUPDATEAPP, ScrollLockBlinksWhenARemoteCallThreadStartsIt)
 {
     gLightSwitches.clear();
     APP::SetScrollLockLight = RecordLight;
-    CLIENTTIMING::Set(CLIENTTIMING::SCROLLLOCKOFF, 50);
+    LISTUPDATE::ScrollLockOffMs = 50;
     App->SetSetting("ScrollLockBlinking", "1");
     // A new message on a remote-call thread starts it; its timer belongs to the window.
     HASH create = Update("CREATE", "3", Call("3", "RINGING", "1"));
