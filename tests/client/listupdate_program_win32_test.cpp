@@ -83,6 +83,9 @@ protected:
         CLIENTTIMING::Set(CLIENTTIMING::CONNECT, 5000);
         LISTUPDATE::ArchiveWaitMs = 10000;
         gOwnPort = "0";
+        // The stand-in pushes to this client's port: no logon of the constructor, whose lists
+        // would replace the ones the tests set.
+        APP::LogonAtStart = 0;
         App.reset(new APP(0));
         ASSERT_NE(App->hWnd, nullptr);
         ASSERT_NE(S(gOwnPort), "0");
@@ -90,6 +93,7 @@ protected:
     void TearDown() override
     {
         App.reset();
+        APP::LogonAtStart = 1;
         Server.Stop();
         ORVAKAPP::ResetForTests();
         CLIENTTIMING::Reset();
