@@ -448,8 +448,8 @@ public:
     // the window's thread, so another thread asks it by message 1042.
     void ArmTimer(UINT_PTR timer, UINT ms);
     // The private messages of the list updates: 1025 (the pop-up request, freed here), 1028,
-    // 1033 to 1035 and 1264 are logged; 1042 arms a timer; the rest goes to WINDOW.
-    LRESULT WinProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // 1033 to 1035 and 1264 are logged; 1042 arms a timer.  1 when message was one of them.
+    int HandleListMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Timer 1 closes the pop-up; timer 2 toggles the Scroll Lock light; 1 when timer was one of them.
     int HandleListTimer(UINT_PTR timer);
     LRESULT OnSized() override;

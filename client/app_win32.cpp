@@ -252,6 +252,8 @@ LRESULT APP::WinProc(UINT message, WPARAM wParam, LPARAM lParam)
         PowerBroadcast(wParam);
         return TRUE;
     }
+    if (HandleListMessage(message, wParam, lParam))
+        return 0;
     return WINDOW::WinProc(message, wParam, lParam);
 }
 

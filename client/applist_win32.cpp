@@ -170,7 +170,7 @@ int APP::HandleListTimer(UINT_PTR timer)
     return 0;
 }
 
-LRESULT APP::WinProc(UINT message, WPARAM wParam, LPARAM lParam)
+int APP::HandleListMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case APPMSG::OPENPOPUPWINDOW: {
@@ -179,30 +179,30 @@ LRESULT APP::WinProc(UINT message, WPARAM wParam, LPARAM lParam)
         if (request)
             LOGIT::Printf("APP::WinProc WM__OPENPOPUPWINDOW item=%d, target=%d, caller=%d, text=%s\n", request->ItemIndex,
                           request->TargetIndex, request->HasCaller, Text(request->Text));
-        return 0;
+        return 1;
     }
     case APPMSG::SETTIMER:
         ArmTimer(static_cast<UINT_PTR>(wParam), static_cast<UINT>(lParam));
-        return 0;
+        return 1;
     case APPMSG::LASTRECORDFOCUS:
         LOGIT::Printf("APP::WinProc WM__LASTRECORDFOCUS handle=%lu\n", static_cast<unsigned long>(wParam));
-        return 0;
+        return 1;
     case APPMSG::TASKBARNOTIFY:
         LOGIT::Printf("APP::WinProc WM__TASKBARNOTIFY mouse=%ld\n", static_cast<long>(lParam));
-        return 0;
+        return 1;
     case APPMSG::PLEASEWAITDLGOPEN:
         LOGIT::Printf("APP::WinProc WM__PLEASEWAITDLGOPEN delay=%lu, stopflag=%d\n", static_cast<unsigned long>(wParam),
                       lParam != 0 ? 1 : 0);
-        return 0;
+        return 1;
     case APPMSG::PLEASEWAITDLGCLOSE:
         LOGIT::Printf("APP::WinProc WM__PLEASEWAITDLGCLOSE\n");
-        return 0;
+        return 1;
     case APPMSG::PLEASEWAITDLGSETTEXT:
         LOGIT::Printf("APP::WinProc WM__PLEASEWAITDLGSETTEXT text=%s\n",
                       wParam ? reinterpret_cast<const char *>(wParam) : "<NULL>");
-        return 0;
+        return 1;
     default:
-        return WINDOW::WinProc(message, wParam, lParam);
+        return 0;
     }
 }
 
@@ -213,12 +213,12 @@ int APP::PrintFaxSendingReport(HASH &item, int withDialog)
     STRING *msgFile = nullptr;
     if (!item.Exists("TransmissionInfo", &info) || !info || info->IsEmpty()) {
         LOGIT::Assert(0, "item[\"TransmissionInfo\"].NotEmpty()", "miscclient", 688, nullptr, 0);
-        return 0;
+        return 1;
     }
     if (!item.Exists("MsgFile", &msgFile) || !msgFile || msgFile->IsEmpty() || (*msgFile)[0] != '.') {
         LOGIT::Assert(0, "msgfile[0]=='.'", "miscclient", 689, msgFile ? static_cast<const char *>(*msgFile) : nullptr,
                       0);
-        return 0;
+        return 1;
     }
     const STRING local = PeerMsgFile(item, *msgFile);
     int rc = 0;
