@@ -19,7 +19,13 @@
 
 namespace {
 
-const char kAppKey[] = "ParlomatixTipTest";
+// The tests run side by side in programs of their own: each keeps its values under a key of its own.
+const char *AppKey()
+{
+    static const std::string key =
+        std::string("ParlomatixTipTest.") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    return key.c_str();
+}
 
 class ENGLISH {
 public:
@@ -50,7 +56,7 @@ long long Today()
 // The three values: set (an empty text deletes the value) and read back.
 void SetValues(const char *style, const char *count, const std::string &last)
 {
-    REGISTRY key(kAppKey, "Software\\Orvak", REGISTRY::USER_CURRENT);
+    REGISTRY key(AppKey(), "Software\\Orvak", REGISTRY::USER_CURRENT);
     const char *names[] = {"TipOfDayStyle", "TipOfDayCount", "TipOfDayLast"};
     const char *values[] = {style, count, last.c_str()};
     for (int i = 0; i < 3; ++i) {
@@ -63,7 +69,7 @@ void SetValues(const char *style, const char *count, const std::string &last)
 
 std::string Value(const char *name)
 {
-    REGISTRY key(kAppKey, "Software\\Orvak", REGISTRY::USER_CURRENT);
+    REGISTRY key(AppKey(), "Software\\Orvak", REGISTRY::USER_CURRENT);
     STRING text;
     return key.ReadString(name, text) && text.GetBuffer() ? text.GetBuffer() : "(none)";
 }
@@ -96,7 +102,7 @@ TEST(TIPOFDAY, NextTipOnceThenClose)
                                DIALOGSTEP::Press(IDC_TIPOFDAY_NEXT, "Send faxes from every program"),
                                DIALOGSTEP::Press(IDCANCEL, "The list shows your calls.")},
                               30000, GetCurrentThreadId());
-        ShowTipOfDay(owner, tips.c_str(), kAppKey, 0);
+        ShowTipOfDay(owner, tips.c_str(), AppKey(), 0);
         ASSERT_TRUE(watcher.Pressed()) << watcher.StepsDone() << " steps";
         EXPECT_EQ(watcher.TitleAt(0), "Parlomatix Tip of the Day");
         EXPECT_NE(watcher.TextAt(0).find("Faxes\nSend faxes from every program through the fax printer."), std::string::npos)
@@ -114,7 +120,7 @@ TEST(TIPOFDAY, NextTipOnceThenClose)
     SetValues("1", "2", std::to_string(Today() - 1));
     {
         DIALOGWATCHER watcher({DIALOGSTEP::Press(IDCANCEL, "Send faxes")}, 30000, GetCurrentThreadId());
-        ShowTipOfDay(owner, tips.c_str(), kAppKey, 0);
+        ShowTipOfDay(owner, tips.c_str(), AppKey(), 0);
         EXPECT_TRUE(watcher.Pressed());
     }
     EXPECT_EQ(Value("TipOfDayCount"), "1");
@@ -130,22 +136,22 @@ TEST(TIPOFDAY, StartsThatShowNothing)
     // No watcher: a dialog would hang the test.
     // The first start after installation: nothing; the day before is stored.
     SetValues("", "", "");
-    ShowTipOfDay(nullptr, tips.c_str(), kAppKey, 0);
+    ShowTipOfDay(nullptr, tips.c_str(), AppKey(), 0);
     EXPECT_EQ(Value("TipOfDayStyle"), "2");
     EXPECT_EQ(Value("TipOfDayCount"), "0");
     EXPECT_EQ(Value("TipOfDayLast"), std::to_string(Today() - 1));
     // Daily, already shown today.
     SetValues("2", "1", std::to_string(Today()));
-    ShowTipOfDay(nullptr, tips.c_str(), kAppKey, 0);
+    ShowTipOfDay(nullptr, tips.c_str(), AppKey(), 0);
     EXPECT_EQ(Value("TipOfDayCount"), "1");
     // Forced, but no tips file: nothing to show.
     SetValues("0", "-5", std::to_string(Today() - 9));
-    ShowTipOfDay(nullptr, folder.File("missing.txt").c_str(), kAppKey, 1);
+    ShowTipOfDay(nullptr, folder.File("missing.txt").c_str(), AppKey(), 1);
     EXPECT_EQ(Value("TipOfDayStyle"), "0");
     EXPECT_EQ(Value("TipOfDayCount"), "0"); // a negative count counts as 0
     EXPECT_EQ(Value("TipOfDayLast"), std::to_string(Today()));
     // Forced with only blank tips: one pass, then the end.
     WriteFile(tips, "   \r\n[TIP]\r\n\t\r\n[TIP]\r\ntitle=Only a title\r\n");
-    ShowTipOfDay(nullptr, tips.c_str(), kAppKey, 1);
+    ShowTipOfDay(nullptr, tips.c_str(), AppKey(), 1);
     SetValues("", "", "");
 }
