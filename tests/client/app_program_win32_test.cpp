@@ -23,6 +23,7 @@
 #include "kestar/base/osysinfo.h"
 #include "kestar/base/osysresource.h"
 #include "kestar/devices/netproc.h"
+#include "tests/client/clientprogram_support.h"
 #include "tests/support/childprogram_support.h"
 #include "tests/support/dialog_watcher_support.h"
 #include "tests/support/logcapture_support.h"
@@ -31,46 +32,13 @@
 
 namespace {
 
-std::string S(const STRING &s)
-{
-    return s.IsNull() ? std::string("<NULL>") : std::string(s.GetBuffer(), static_cast<size_t>(s.Length()));
-}
-
-// Waits up to ms for done(), dispatching the test thread's messages meanwhile.
-template <class F> bool WaitUntil(F done, int ms = 10000)
-{
-    const DWORD end = GetTickCount() + ms;
-    while (!done()) {
-        if (GetTickCount() >= end)
-            return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        Sleep(20);
-    }
-    return true;
-}
-
-class CLIENTAPPTEST : public ::testing::Test {
+class CLIENTAPPTEST : public CLIENTPROGRAMTEST {
 protected:
     void SetUp() override
     {
-        library = LoadLibraryA((TestProgramFolder() + "\\parlomatixenglish.dll").c_str());
-        ASSERT_NE(library, nullptr);
-        OSYS::SetLanguageModule(library);
-        CallLog = Work.File("calls.log");
-        ASSERT_TRUE(Server.Start("/PORT:0 /HOST:standinhost /CONNECTTIMEOUT:3000 /PUSHTIMEOUT:5000 \"/STATE:" +
-                                 Work.File("state") + "\" \"/CALLLOG:" + CallLog + "\""))
-            << Server.Printed();
-        ClientFolder = Work.File("client");
-        ASSERT_TRUE(CreateDirectoryA(ClientFolder.c_str(), nullptr));
+        ASSERT_NO_FATAL_FAILURE(StartServer());
         HASH settings;
-        settings["NetworkPrimaryServer"] = Server.Address().c_str();
-        ASSERT_TRUE(settings.Save((ClientFolder + "\\parlomatix.ini").c_str()));
-        std::string program = TestProgramFolder() + "\\parlomatix.exe";
-        std::string workdir = "/WORKDIR:" + ClientFolder;
-        char *entries[] = {&program[0], &workdir[0], nullptr};
-        ORVAKAPP::ProcessArguments(2, entries, 9);
+        ASSERT_NO_FATAL_FAILURE(MakeClientFolder(&settings));
         CLIENTTIMING::Set(CLIENTTIMING::RPC, 10000);
         CLIENTTIMING::Set(CLIENTTIMING::CONNECT, 5000);
         gOwnPort = "0";
@@ -80,19 +48,6 @@ protected:
         ASSERT_NE(App->hWnd, nullptr);
         ASSERT_NE(App->Comm, nullptr);
         ASSERT_NE(S(gOwnPort), "0");
-    }
-    void TearDown() override
-    {
-        App.reset();
-        APP::LogonAtStart = 1;
-        Server.Stop();
-        ORVAKAPP::ResetForTests();
-        CLIENTTIMING::Reset();
-        gOwnPort = "6667";
-        gWorkDir = ".";
-        OSYS::SetLanguageModule(nullptr);
-        if (library)
-            FreeLibrary(library);
     }
     HASHLIST ReadCallLog()
     {
@@ -136,13 +91,6 @@ protected:
         App->SetSetting("NetworkPrimaryServer", server.c_str());
         App->Comm.load()->MakeNetworkAndDevice();
     }
-
-    TEMPFOLDER Work;
-    std::string CallLog;
-    std::string ClientFolder;
-    SERVERPROCESS Server;
-    HMODULE library = nullptr;
-    std::unique_ptr<APP> App;
 };
 
 } // namespace

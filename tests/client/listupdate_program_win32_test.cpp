@@ -22,6 +22,7 @@
 #include "kestar/base/osysinfo.h"
 #include "kestar/base/osysresource.h"
 #include "kestar/devices/netproc.h"
+#include "tests/client/clientprogram_support.h"
 #include "tests/support/childprogram_support.h"
 #include "tests/support/dialog_watcher_support.h"
 #include "tests/support/logcapture_support.h"
@@ -29,11 +30,6 @@
 #include "tests/support/tempfolder_support.h"
 
 namespace {
-
-std::string S(const STRING &s)
-{
-    return s.IsNull() ? std::string("<NULL>") : std::string(s.GetBuffer(), static_cast<size_t>(s.Length()));
-}
 
 // Dispatches the test thread's messages (the client's window lives here) for ms.
 void Pump(int ms)
@@ -47,38 +43,15 @@ void Pump(int ms)
     }
 }
 
-template <class F> bool WaitUntil(F done, int ms = 10000)
-{
-    const DWORD end = GetTickCount() + ms;
-    while (!done()) {
-        if (GetTickCount() >= end)
-            return false;
-        Pump(20);
-    }
-    return true;
-}
-
-class LISTUPDATEAPP : public ::testing::Test {
+class LISTUPDATEAPP : public CLIENTPROGRAMTEST {
 protected:
     void SetUp() override
     {
-        library = LoadLibraryA((TestProgramFolder() + "\\parlomatixenglish.dll").c_str());
-        ASSERT_NE(library, nullptr);
-        OSYS::SetLanguageModule(library);
-        ASSERT_TRUE(Server.Start("/PORT:0 /HOST:standinhost /CONNECTTIMEOUT:3000 /PUSHTIMEOUT:5000 \"/STATE:" +
-                                 Work.File("state") + "\" \"/CALLLOG:" + Work.File("calls.log") + "\""))
-            << Server.Printed();
-        ClientFolder = Work.File("client");
-        ASSERT_TRUE(CreateDirectoryA(ClientFolder.c_str(), nullptr));
+        ASSERT_NO_FATAL_FAILURE(StartServer());
         HASH settings;
-        settings["NetworkPrimaryServer"] = Server.Address().c_str();
         settings["NumberOfEntries"] = "10";
         settings["PopupOpenMode"] = "2";
-        ASSERT_TRUE(settings.Save((ClientFolder + "\\parlomatix.ini").c_str()));
-        std::string program = TestProgramFolder() + "\\parlomatix.exe";
-        std::string workdir = "/WORKDIR:" + ClientFolder;
-        char *entries[] = {&program[0], &workdir[0], nullptr};
-        ORVAKAPP::ProcessArguments(2, entries, 9);
+        ASSERT_NO_FATAL_FAILURE(MakeClientFolder(&settings));
         CLIENTTIMING::Set(CLIENTTIMING::RPC, 10000);
         CLIENTTIMING::Set(CLIENTTIMING::CONNECT, 5000);
         LISTUPDATE::ArchiveWaitMs = 10000;
@@ -92,18 +65,9 @@ protected:
     }
     void TearDown() override
     {
-        App.reset();
-        APP::LogonAtStart = 1;
-        Server.Stop();
-        ORVAKAPP::ResetForTests();
-        CLIENTTIMING::Reset();
+        EndClient();
         LISTUPDATE::ArchiveWaitMs = 300000;
         LISTUPDATE::ScrollLockOffMs = 1000;
-        gOwnPort = "6667";
-        gWorkDir = ".";
-        OSYS::SetLanguageModule(nullptr);
-        if (library)
-            FreeLibrary(library);
     }
     // Tells the stand-in to push one "UPDATELISTVIEW" to this client now and waits until it was
     // answered; then lets the window take what was posted to it.
@@ -153,12 +117,6 @@ protected:
         App->ItemView.UnlockItems();
         return n;
     }
-
-    TEMPFOLDER Work;
-    std::string ClientFolder;
-    SERVERPROCESS Server;
-    HMODULE library = nullptr;
-    std::unique_ptr<APP> App;
 };
 
 } // namespace

@@ -24,17 +24,13 @@
 #include "kestar/base/orvakapp.h"
 #include "kestar/base/osysresource.h"
 #include "kestar/devices/netproc.h"
+#include "tests/client/clientprogram_support.h"
 #include "tests/support/childprogram_support.h"
 #include "tests/support/logcapture_support.h"
 #include "tests/support/standinprocess_support.h"
 #include "tests/support/tempfolder_support.h"
 
 namespace {
-
-std::string S(const STRING &s)
-{
-    return s.IsNull() ? std::string("<NULL>") : std::string(s.GetBuffer(), static_cast<size_t>(s.Length()));
-}
 
 void WriteText(const std::string &path, const std::string &text)
 {
@@ -61,27 +57,14 @@ std::vector<std::string> FilesIn(const std::string &folder)
     return names;
 }
 
-class LOCALFILESAPP : public ::testing::Test {
+class LOCALFILESAPP : public CLIENTPROGRAMTEST {
 protected:
     void SetUp() override
     {
         SMS::ResetForTests();
-        library = LoadLibraryA((TestProgramFolder() + "\\parlomatixenglish.dll").c_str());
-        ASSERT_NE(library, nullptr);
-        OSYS::SetLanguageModule(library);
-        CallLog = Work.File("calls.log");
-        ASSERT_TRUE(Server.Start("/PORT:0 /HOST:standinhost /CONNECTTIMEOUT:3000 /PUSHTIMEOUT:5000 \"/STATE:" +
-                                 Work.File("state") + "\" \"/CALLLOG:" + CallLog + "\""))
-            << Server.Printed();
-        ClientFolder = Work.File("client");
-        ASSERT_TRUE(CreateDirectoryA(ClientFolder.c_str(), nullptr));
+        ASSERT_NO_FATAL_FAILURE(StartServer());
         HASH settings;
-        settings["NetworkPrimaryServer"] = Server.Address().c_str();
-        ASSERT_TRUE(settings.Save(File("parlomatix.ini").c_str()));
-        std::string program = TestProgramFolder() + "\\parlomatix.exe";
-        std::string workdir = "/WORKDIR:" + ClientFolder;
-        char *entries[] = {&program[0], &workdir[0], nullptr};
-        ORVAKAPP::ProcessArguments(2, entries, 9);
+        ASSERT_NO_FATAL_FAILURE(MakeClientFolder(&settings));
         CLIENTTIMING::Set(CLIENTTIMING::RPC, 10000);
         CLIENTTIMING::Set(CLIENTTIMING::CONNECT, 5000);
         gOwnPort = "0";
@@ -93,16 +76,7 @@ protected:
     }
     void TearDown() override
     {
-        App.reset();
-        APP::LogonAtStart = 1;
-        Server.Stop();
-        ORVAKAPP::ResetForTests();
-        CLIENTTIMING::Reset();
-        gOwnPort = "6667";
-        gWorkDir = ".";
-        OSYS::SetLanguageModule(nullptr);
-        if (library)
-            FreeLibrary(library);
+        EndClient();
         SMS::ResetForTests();
     }
     std::string File(const char *name) const { return ClientFolder + "\\" + name; }
@@ -132,13 +106,6 @@ protected:
         const int idx = App->Targets.FindValue("Number", number, 1);
         return idx == -1 ? nullptr : App->Targets[idx];
     }
-
-    TEMPFOLDER Work;
-    std::string CallLog;
-    std::string ClientFolder;
-    SERVERPROCESS Server;
-    HMODULE library = nullptr;
-    std::unique_ptr<APP> App;
 };
 
 const char *const kLocalCallers = "[#0]\r\nName=Anton\r\nNumber=0301234\r\n\r\n";

@@ -22,6 +22,7 @@
 #include "kestar/base/osysresource.h"
 #include "kestar/devices/netproc.h"
 #include "kestar/windowing/statusbar.h"
+#include "tests/client/clientprogram_support.h"
 #include "tests/support/childprogram_support.h"
 #include "tests/support/dialog_watcher_support.h"
 #include "tests/support/logcapture_support.h"
@@ -30,26 +31,6 @@
 #include "tests/support/tempfolder_support.h"
 
 namespace {
-
-std::string S(const STRING &s)
-{
-    return s.IsNull() ? std::string("<NULL>") : std::string(static_cast<const char *>(s), static_cast<size_t>(s.Length()));
-}
-
-// Waits up to ms for done(), dispatching the test thread's messages (it is the window thread).
-template <class F> bool WaitUntil(F done, int ms = 10000)
-{
-    const DWORD end = GetTickCount() + ms;
-    while (!done()) {
-        if (GetTickCount() >= end)
-            return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        Sleep(10);
-    }
-    return true;
-}
 
 // The colour at the middle of an icon, as 0xRRGGBB; -1 without an icon.
 long IconMiddle(HICON icon)
@@ -86,25 +67,13 @@ long StateColour(int state)
     return colour;
 }
 
-class PUSHEDSTATETEST : public ::testing::Test {
+class PUSHEDSTATETEST : public CLIENTPROGRAMTEST {
 protected:
     void SetUp() override
     {
-        library = LoadLibraryA((TestProgramFolder() + "\\parlomatixenglish.dll").c_str());
-        ASSERT_NE(library, nullptr);
-        OSYS::SetLanguageModule(library);
-        ASSERT_TRUE(Server.Start("/PORT:0 /HOST:standinhost /CONNECTTIMEOUT:3000 /PUSHTIMEOUT:5000 \"/STATE:" +
-                                 Work.File("state") + "\" \"/CALLLOG:" + Work.File("calls.log") + "\""))
-            << Server.Printed();
-        ClientFolder = Work.File("client");
-        ASSERT_TRUE(CreateDirectoryA(ClientFolder.c_str(), nullptr));
+        ASSERT_NO_FATAL_FAILURE(StartServer());
         HASH settings;
-        settings["NetworkPrimaryServer"] = Server.Address().c_str();
-        ASSERT_TRUE(settings.Save((ClientFolder + "\\parlomatix.ini").c_str()));
-        std::string program = TestProgramFolder() + "\\parlomatix.exe";
-        std::string workdir = "/WORKDIR:" + ClientFolder;
-        char *entries[] = {&program[0], &workdir[0], nullptr};
-        ORVAKAPP::ProcessArguments(2, entries, 9);
+        ASSERT_NO_FATAL_FAILURE(MakeClientFolder(&settings));
         CLIENTTIMING::Set(CLIENTTIMING::RPC, 10000);
         CLIENTTIMING::Set(CLIENTTIMING::CONNECT, 5000);
         CLIENTTIMING::Set(CLIENTTIMING::ITUNESSTEP, 1);
@@ -118,19 +87,10 @@ protected:
     }
     void TearDown() override
     {
-        App.reset();
-        APP::LogonAtStart = 1;
+        EndClient();
         Player.Stop();
-        Server.Stop();
-        ORVAKAPP::ResetForTests();
-        CLIENTTIMING::Reset();
-        gOwnPort = "6667";
-        gWorkDir = ".";
         gITunesControl = 0;
         gITunesLevel = 40;
-        OSYS::SetLanguageModule(nullptr);
-        if (library)
-            FreeLibrary(library);
     }
     // Calls this client's own port as the server would.
     std::string CallClient(const char *command, HASH &params)
@@ -176,12 +136,7 @@ protected:
     // Lets the window thread take what the call threads posted.
     void Settle() { WaitUntil([] { return false; }, 200); }
 
-    TEMPFOLDER Work;
-    std::string ClientFolder;
-    SERVERPROCESS Server;
     PLAYERPROCESS Player;
-    HMODULE library = nullptr;
-    std::unique_ptr<APP> App;
     HWND Bar = nullptr;
 };
 

@@ -20,6 +20,7 @@
 #include "kestar/base/osysresource.h"
 #include "kestar/media/sffimage.h"
 #include "lang/resource_ids.h"
+#include "tests/client/clientprogram_support.h"
 #include "tests/client/tooldoubles_support.h"
 #include "tests/support/childprogram_support.h"
 #include "tests/support/dialog_watcher_support.h"
@@ -28,11 +29,6 @@
 #include "tests/support/tempfolder_support.h"
 
 namespace {
-
-std::string S(const STRING &s)
-{
-    return s.IsNull() ? std::string("<NULL>") : std::string(s.GetBuffer(), static_cast<size_t>(s.Length()));
-}
 
 std::string Get(HASH &record, const char *name)
 {
@@ -72,26 +68,13 @@ std::vector<faxtest::Page> SffPages(const STRING &bytes)
     return faxtest::FromBase(std::vector<uint8_t>(data, data + base->Data.Length()));
 }
 
-class SENDFAXAPP : public ::testing::Test {
+class SENDFAXAPP : public CLIENTPROGRAMTEST {
 protected:
     void SetUp() override
     {
-        library = LoadLibraryA((TestProgramFolder() + "\\parlomatixenglish.dll").c_str());
-        ASSERT_NE(library, nullptr);
-        OSYS::SetLanguageModule(library);
-        CallLog = Work.File("calls.log");
-        ASSERT_TRUE(Server.Start("/PORT:0 /HOST:standinhost /CONNECTTIMEOUT:3000 /PUSHTIMEOUT:5000 \"/STATE:" +
-                                 Work.File("state") + "\" \"/CALLLOG:" + CallLog + "\""))
-            << Server.Printed();
-        ClientFolder = Work.File("client");
-        ASSERT_TRUE(CreateDirectoryA(ClientFolder.c_str(), nullptr));
+        ASSERT_NO_FATAL_FAILURE(StartServer());
         HASH settings;
-        settings["NetworkPrimaryServer"] = Server.Address().c_str();
-        ASSERT_TRUE(settings.Save((ClientFolder + "\\parlomatix.ini").c_str()));
-        std::string program = TestProgramFolder() + "\\parlomatix.exe";
-        std::string workdir = "/WORKDIR:" + ClientFolder;
-        char *entries[] = {&program[0], &workdir[0], nullptr};
-        ORVAKAPP::ProcessArguments(2, entries, 9);
+        ASSERT_NO_FATAL_FAILURE(MakeClientFolder(&settings));
         CLIENTTIMING::Set(CLIENTTIMING::RPC, 10000);
         CLIENTTIMING::Set(CLIENTTIMING::CONNECT, 5000);
         gOwnPort = "0";
@@ -112,16 +95,7 @@ protected:
     void TearDown() override
     {
         APP::ReadFaxCommands = Recognition;
-        App.reset();
-        APP::LogonAtStart = 1;
-        Server.Stop();
-        ORVAKAPP::ResetForTests();
-        CLIENTTIMING::Reset();
-        gOwnPort = "6667";
-        gWorkDir = ".";
-        OSYS::SetLanguageModule(nullptr);
-        if (library)
-            FreeLibrary(library);
+        EndClient();
     }
     // The parameters of every "ADDJOB" the server got.
     std::vector<HASH> Jobs()
@@ -136,14 +110,8 @@ protected:
     }
     std::string Presets() const { return ClientFolder + "\\faxpreset.ini"; }
 
-    TEMPFOLDER Work;
-    std::string CallLog;
-    std::string ClientFolder;
     std::string Fax;
-    SERVERPROCESS Server;
-    HMODULE library = nullptr;
     FAXDIALOGSDOUBLE Dialogs;
-    std::unique_ptr<APP> App;
     const APP::FAXCOMMANDREADERFACTORY Recognition = APP::ReadFaxCommands;
 };
 

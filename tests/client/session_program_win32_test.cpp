@@ -26,6 +26,7 @@
 #include "kestar/devices/netproc.h"
 #include "kestar/windowing/statusbar.h"
 #include "lang/resource_ids.h"
+#include "tests/client/clientprogram_support.h"
 #include "tests/support/childprogram_support.h"
 #include "tests/support/dialog_watcher_support.h"
 #include "tests/support/logcapture_support.h"
@@ -33,25 +34,6 @@
 #include "tests/support/tempfolder_support.h"
 
 namespace {
-
-std::string S(const STRING &s)
-{
-    return s.IsNull() ? std::string("<NULL>") : std::string(s.GetBuffer(), static_cast<size_t>(s.Length()));
-}
-
-template <class F> bool WaitUntil(F done, int ms = 10000)
-{
-    const DWORD end = GetTickCount() + ms;
-    while (!done()) {
-        if (GetTickCount() >= end)
-            return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        Sleep(20);
-    }
-    return true;
-}
 
 std::string Who()
 {
@@ -104,29 +86,18 @@ private:
     HANDLE thread = nullptr;
 };
 
-class SESSIONBASE : public ::testing::Test {
+class SESSIONBASE : public CLIENTPROGRAMTEST {
 protected:
     void SetUp() override
     {
-        library = LoadLibraryA((TestProgramFolder() + "\\parlomatixenglish.dll").c_str());
-        ASSERT_NE(library, nullptr);
-        OSYS::SetLanguageModule(library);
-        CallLog = Work.File("calls.log");
-        ASSERT_TRUE(Server.Start("/PORT:0 /HOST:standinhost /CONNECTTIMEOUT:3000 /PUSHTIMEOUT:5000 \"/STATE:" +
-                                 Work.File("state") + "\" \"/CALLLOG:" + CallLog + "\""))
-            << Server.Printed();
-        ClientFolder = Work.File("client");
-        ASSERT_TRUE(CreateDirectoryA(ClientFolder.c_str(), nullptr));
+        ASSERT_NO_FATAL_FAILURE(StartServer());
+        ASSERT_NO_FATAL_FAILURE(MakeClientFolder(nullptr));
         TempFolder = Work.File("temp");
         ASSERT_TRUE(CreateDirectoryA(TempFolder.c_str(), nullptr));
         char oldTemp[MAX_PATH] = "";
         if (GetEnvironmentVariableA("TEMP", oldTemp, sizeof oldTemp))
             OldTemp = oldTemp;
         SetEnvironmentVariableA("TEMP", TempFolder.c_str());
-        std::string program = TestProgramFolder() + "\\parlomatix.exe";
-        std::string workdir = "/WORKDIR:" + ClientFolder;
-        char *entries[] = {&program[0], &workdir[0], nullptr};
-        ORVAKAPP::ProcessArguments(2, entries, 9);
         CLIENTTIMING::Set(CLIENTTIMING::RPC, 10000);
         CLIENTTIMING::Set(CLIENTTIMING::CONNECT, 5000);
         CLIENTTIMING::Set(CLIENTTIMING::CONNECTIVITY, 10000);
@@ -139,17 +110,8 @@ protected:
     }
     void TearDown() override
     {
-        App.reset();
-        APP::LogonAtStart = 1;
-        Server.Stop();
+        EndClient();
         SetEnvironmentVariableA("TEMP", OldTemp.empty() ? nullptr : OldTemp.c_str());
-        ORVAKAPP::ResetForTests();
-        CLIENTTIMING::Reset();
-        gOwnPort = "6667";
-        gWorkDir = ".";
-        OSYS::SetLanguageModule(nullptr);
-        if (library)
-            FreeLibrary(library);
     }
     // The client with server as "NetworkPrimaryServer"; logon: the constructor's logon thread.
     void Construct(const std::string &server, bool logon)
@@ -246,14 +208,8 @@ protected:
         return text;
     }
 
-    TEMPFOLDER Work;
-    std::string CallLog;
-    std::string ClientFolder;
     std::string TempFolder;
     std::string OldTemp;
-    SERVERPROCESS Server;
-    HMODULE library = nullptr;
-    std::unique_ptr<APP> App;
 };
 
 class SESSION : public SESSIONBASE {};

@@ -22,6 +22,7 @@
 #include "kestar/devices/netproc.h"
 #include "kestar/windowing/statusbar.h"
 #include "lang/resource_ids.h"
+#include "tests/client/clientprogram_support.h"
 #include "tests/support/childprogram_support.h"
 #include "tests/support/dialog_watcher_support.h"
 #include "tests/support/logcapture_support.h"
@@ -29,26 +30,6 @@
 #include "tests/support/tempfolder_support.h"
 
 namespace {
-
-std::string S(const STRING &s)
-{
-    return s.IsNull() ? std::string("<NULL>") : std::string(static_cast<const char *>(s), static_cast<size_t>(s.Length()));
-}
-
-// Waits up to ms for done(), dispatching the test thread's messages (it is the window thread).
-template <class F> bool WaitUntil(F done, int ms = 10000)
-{
-    const DWORD end = GetTickCount() + ms;
-    while (!done()) {
-        if (GetTickCount() >= end)
-            return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        Sleep(10);
-    }
-    return true;
-}
 
 // The lines of text that contain part, in order.
 std::vector<std::string> Lines(const std::string &text, const std::string &part)
@@ -67,26 +48,13 @@ std::vector<std::string> Lines(const std::string &text, const std::string &part)
     return lines;
 }
 
-class WORKERTEST : public ::testing::Test {
+class WORKERTEST : public CLIENTPROGRAMTEST {
 protected:
     void SetUp() override
     {
-        library = LoadLibraryA((TestProgramFolder() + "\\parlomatixenglish.dll").c_str());
-        ASSERT_NE(library, nullptr);
-        OSYS::SetLanguageModule(library);
-        CallLog = Work.File("calls.log");
-        ASSERT_TRUE(Server.Start("/PORT:0 /HOST:standinhost /CONNECTTIMEOUT:3000 /PUSHTIMEOUT:5000 \"/STATE:" +
-                                 Work.File("state") + "\" \"/CALLLOG:" + CallLog + "\""))
-            << Server.Printed();
-        ClientFolder = Work.File("client");
-        ASSERT_TRUE(CreateDirectoryA(ClientFolder.c_str(), nullptr));
+        ASSERT_NO_FATAL_FAILURE(StartServer());
         HASH settings;
-        settings["NetworkPrimaryServer"] = Server.Address().c_str();
-        ASSERT_TRUE(settings.Save((ClientFolder + "\\parlomatix.ini").c_str()));
-        std::string program = TestProgramFolder() + "\\parlomatix.exe";
-        std::string workdir = "/WORKDIR:" + ClientFolder;
-        char *entries[] = {&program[0], &workdir[0], nullptr};
-        ORVAKAPP::ProcessArguments(2, entries, 9);
+        ASSERT_NO_FATAL_FAILURE(MakeClientFolder(&settings));
         CLIENTTIMING::Set(CLIENTTIMING::RPC, 10000);
         CLIENTTIMING::Set(CLIENTTIMING::CONNECT, 3000);
         CLIENTTIMING::Set(CLIENTTIMING::CONNECTIVITY, 5000);
@@ -99,17 +67,8 @@ protected:
     }
     void TearDown() override
     {
-        App.reset();
-        APP::LogonAtStart = 1;
-        Server.Stop();
-        ORVAKAPP::ResetForTests();
-        CLIENTTIMING::Reset();
-        gOwnPort = "6667";
-        gWorkDir = ".";
+        EndClient();
         gSilentRelogin = 0;
-        OSYS::SetLanguageModule(nullptr);
-        if (library)
-            FreeLibrary(library);
     }
     // Builds the client; logOn: it logs on to the stand-in while it is built, as the program does.
     void Start(bool logOn)
@@ -162,13 +121,6 @@ protected:
         SendMessageA(App->StatusBar->hWnd, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
         return text;
     }
-
-    TEMPFOLDER Work;
-    std::string CallLog;
-    std::string ClientFolder;
-    SERVERPROCESS Server;
-    HMODULE library = nullptr;
-    std::unique_ptr<APP> App;
 };
 
 } // namespace
