@@ -567,6 +567,10 @@ private:
     // The facts and files of the server after the take-over, then the lists and the calls.
     void FetchServerFacts();
     void FetchItems(const STRING &serverName);
+    // The calls of the logon into the current list: with a local list the calls the server lacks
+    // are removed and those up to lastId changed in place; the others are created.  Quiet, one
+    // save after the batch.
+    void MergeItems(HASHLIST &received, bool localList, uint32_t lastId);
     // The SMS options of the server to the gateway choice; 0 when the call failed.
     int TakeSmsSendOptions();
     // Status text id with "$NAME" replaced by name.

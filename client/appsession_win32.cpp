@@ -10,6 +10,7 @@
 #include "client/app.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "client/clientglobals.h"
 #include "client/clienttiming.h"
@@ -438,6 +439,38 @@ void APP::FetchItems(const STRING &serverName)
         return;
     HASHLIST items(result.GetLine(1, true));
     LOGIT::Printf("APP::LogonToServer received %d items\n", static_cast<int>(items.NumItems()));
+    MergeItems(items, localList, resetLastId ? 0 : lastId);
+}
+
+void APP::MergeItems(HASHLIST &received, bool localList, uint32_t lastId)
+{
+    if (localList) {
+        // A call the server no longer has leaves the local list too.
+        std::unordered_set<uint32_t> handles;
+        handles.reserve(static_cast<size_t>(received.NumItems()));
+        for (int i = 0; i < received.NumItems(); ++i)
+            handles.insert(received[i]->Handle);
+        HASHLIST &current = ItemView.LockItems();
+        for (int i = current.NumItems() - 1; i >= 0; --i)
+            if (!handles.count(current[i]->Handle))
+                RemoveListviewItem(ItemView, i);
+        ItemView.UnlockItems();
+    }
+    // The batch is created quietly and saved once after it.
+    int changed = 0, created = 0;
+    for (int i = 0; i < received.NumItems(); ++i) {
+        HASH &item = *received[i];
+        const uint32_t handle = item.Handle;
+        if (localList && handle <= lastId) {
+            UpdateListviewChange(item, handle, 1);
+            ++changed;
+        } else {
+            UpdateListviewCreate(ItemView, item, handle, Param(item, "Server"), 1);
+            ++created;
+        }
+    }
+    SaveLocalFiles(1, 0, 0, 0, 0);
+    LOGIT::Printf("APP::LogonToServer merged: %d changed, %d created\n", changed, created);
 }
 
 int APP::LogoutFromServer(int serverLost)

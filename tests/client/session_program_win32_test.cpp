@@ -119,6 +119,7 @@ protected:
         App.reset();
         HASH settings;
         settings["NetworkPrimaryServer"] = server.c_str();
+        settings["NumberOfEntries"] = "128"; // the client's default list length
         ASSERT_TRUE(settings.Save((ClientFolder + "\\parlomatix.ini").c_str()));
         gOwnPort = "0";
         APP::LogonAtStart = logon ? 1 : 0;
@@ -246,10 +247,10 @@ TEST_F(SESSION, ConstructorLogsOnAndFetchesInOrder)
     EXPECT_GT(App->Targets.NumItems(), 0);
     EXPECT_GT(App->ActiveClients.NumItems(), 0);
     EXPECT_EQ(gNetworkFlags & NETWORK_LOCALCLIENT, 0);
-    // The user "*" keeps no local list: everything fetched, the last id reset.
+    // The user "*" keeps no local list: everything fetched; the calls created moved the last id on.
     HASH items = ParamsOf("GETITEMS").at(0);
     EXPECT_EQ(S(items["FirstId"]), "0");
-    EXPECT_EQ(S(App->PeerLastId("standinhost")), "0");
+    EXPECT_EQ(S(App->PeerLastId("standinhost")), "1009");
     // The loading text goes with timer 4.
     EXPECT_TRUE(WaitUntil([&] { return StatusText().empty(); }, 5000)) << StatusText();
 
@@ -391,14 +392,50 @@ TEST_F(SESSION, ItemsFromTheLastIdWithALocalList)
     ASSERT_EQ(App->LogonToServer(0), 1);
     EXPECT_EQ(S(ParamsOf("GETITEMS").at(1)["FirstId"]), "120");
 
-    // Without the right: from the start, and the last id is reset.
+    // Without the right: from the start, and the last id is reset (the server has no calls here,
+    // so nothing moves it on again).
     App->SetPeerLastId("standinhost", "41");
-    Answers({{"LOGIN", LoginAnswer("standinhost", "PermLocalRecentcalls=0\n")}});
+    Answers({{"LOGIN", LoginAnswer("standinhost", "PermLocalRecentcalls=0\n")}, {"GETITEMS", "<OK>\n<NULL>\n"}});
     ASSERT_EQ(App->LogonToServer(0), 1);
     EXPECT_EQ(Logged("LOGOUT"), 2); // a logon while logged on logs out first
     items = ParamsOf("GETITEMS").at(2);
     EXPECT_EQ(S(items["FirstId"]), "0");
     EXPECT_EQ(S(App->PeerLastId("standinhost")), "0");
+}
+
+TEST_F(SESSION, ItemsMergedIntoTheLocalList)
+{
+    Construct(Server.Address(), false);
+    // The local list: a call the server no longer lists (1001 is archived there) and one it has,
+    // with a comment of its own.  Calls up to the last id are changed in place, the others created.
+    App->SetSetting("RememberMsglist", "1");
+    ASSERT_TRUE(STRING("[#0]\n#Handle=1001\nType=SOUND\n\n[#1]\n#Handle=1003\nType=SOUND\nComment=old local\n\n")
+                    .Save((ClientFolder + "\\recentcalls.ini").c_str()));
+    App->SetPeerLastId("standinhost", "1004");
+    Answers({{"LOGIN", LoginAnswer("standinhost", "PermLocalRecentcalls=1\n")}});
+    LOGCAPTURE capture;
+    ASSERT_EQ(App->LogonToServer(0), 1);
+    EXPECT_EQ(S(ParamsOf("GETITEMS").at(0)["FirstId"]), "1001");
+    EXPECT_EQ(capture.CountLines("APP::LogonToServer merged: 3 changed, 5 created"), 1);
+    std::vector<uint32_t> handles;
+    std::string comment = "<missing>";
+    {
+        HASHLIST &items = App->ItemView.LockItems();
+        for (int i = 0; i < items.NumItems(); ++i) {
+            handles.push_back(items[i]->Handle);
+            if (items[i]->Handle == 1003)
+                comment = S(items[i]->Get("Comment"));
+        }
+        App->ItemView.UnlockItems();
+    }
+    std::sort(handles.begin(), handles.end());
+    EXPECT_EQ(handles, (std::vector<uint32_t>{1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009}));
+    EXPECT_EQ(comment, ""); // the server's (empty) comment
+    EXPECT_EQ(S(App->PeerLastId("standinhost")), "1009");
+    // Saved once after the batch, with every call.
+    HASHLIST saved;
+    ASSERT_TRUE(saved.Load((ClientFolder + "\\recentcalls.ini").c_str()));
+    EXPECT_EQ(saved.NumItems(), 8);
 }
 
 TEST_F(SESSION, ServerOnThisComputerIsALocalClient)
