@@ -17,6 +17,7 @@
 #include "kestar/base/atomicfile.h"
 #include "kestar/base/logit.h"
 #include "kestar/base/osysfile.h"
+#include "kestar/base/textrules.h"
 
 namespace {
 
@@ -142,7 +143,7 @@ char *PutName(char *out, const STRING &name, bool crlf)
     if (!name.Buffer)
         return out;
     size_t len = static_cast<size_t>(name.StrLen);
-    if (!crlf || !std::memchr(name.Buffer, '\n', len))
+    if (!crlf || !TEXTRULES::FindByte(name.Buffer, len, '\n'))
         return Put(out, name.Buffer, len);
     for (size_t i = 0; i < len; i++) {
         if (name.Buffer[i] == '\n')
@@ -202,7 +203,7 @@ size_t CopySize(const STRING &s)
 bool NeedsDecoding(const char *raw, size_t len)
 {
     return (len >= 5 && std::memcmp(raw, "={{", 3) == 0 && std::memcmp(raw + len - 2, "}}", 2) == 0) ||
-           std::memchr(raw, '\\', len);
+           TEXTRULES::FindByte(raw, len, '\\');
 }
 
 bool IsBase64Value(const char *raw, size_t len)
@@ -256,7 +257,7 @@ long long UnescapeInPlace(char *raw, size_t len)
 {
     size_t size;
     for (const char *q = raw, *end = raw + len;
-         (q = static_cast<const char *>(std::memchr(q, '\\', static_cast<size_t>(end - q)))); q += size)
+         (q = TEXTRULES::FindByte(q, static_cast<size_t>(end - q), '\\')); q += size)
         if (EscapedByte(q, static_cast<size_t>(end - q), &size) < 0)
             return -1;
     char *out = raw;
@@ -278,7 +279,7 @@ STRING DecodeValue(const char *raw, size_t len)
         STRING b64 = STRING::FromBytes(raw + 3, static_cast<STRING_SIZE_T>(len - 5));
         value = b64.DecodeBase64();
         value.Flags |= STRINGFLAG_BINARY;
-    } else if (std::memchr(raw, '\\', len)) {
+    } else if (TEXTRULES::FindByte(raw, len, '\\')) {
         value = STRING::FromBytes(raw, static_cast<STRING_SIZE_T>(len)).Unescape(false);
     } else {
         value = STRING::FromBytes(raw, static_cast<STRING_SIZE_T>(len), kFieldBlockSize);
@@ -295,7 +296,7 @@ size_t CountFieldLines(const char *text, size_t len)
     size_t n = 0;
     const char *end = text + len;
     for (const char *line = text; line < end;) {
-        const char *nl = static_cast<const char *>(std::memchr(line, '\n', static_cast<size_t>(end - line)));
+        const char *nl = TEXTRULES::FindByte(line, static_cast<size_t>(end - line), '\n');
         const char *next = nl ? nl + 1 : end;
         if (line[0] != '\n' && line[0] != '#' && !(line[0] == '/' && line + 1 < end && line[1] == '/'))
             n++;
@@ -677,7 +678,7 @@ bool HASH::ParseText(const char *text, size_t len)
 {
     bool sawKey = false;
     size_t lines = CountFieldLines(text, len);
-    bool escapes = std::memchr(text, '\\', len) != nullptr;
+    bool escapes = TEXTRULES::FindByte(text, len, '\\') != nullptr;
     // One block for the whole text: a slot per line that can hold a field and the bytes of the
     // lines, where names and values are terminated in place.
     BLOCK *b = NewBlock(lines, len + 1, table == nullptr);
@@ -691,7 +692,7 @@ bool HASH::ParseText(const char *text, size_t len)
     bool sorted = true;
     while (p < end) {
         char *line = p;
-        char *nl = static_cast<char *>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        char *nl = TEXTRULES::FindByte(p, static_cast<size_t>(end - p), '\n');
         char *lineEnd = nl ? nl : const_cast<char *>(end);
         p = nl ? nl + 1 : const_cast<char *>(end);
         while (lineEnd > line && lineEnd[-1] == '\r')
@@ -701,7 +702,7 @@ bool HASH::ParseText(const char *text, size_t len)
             continue;
         if (line[0] == '#' && !StartsWithNoCase(line, n, "#Handle=") && !StartsWithNoCase(line, n, "#Key="))
             continue;
-        char *eq = static_cast<char *>(std::memchr(line, '=', n));
+        char *eq = TEXTRULES::FindByte(line, n, '=');
         if (!eq) {
             STRING info = STRING::FromBytes(line, static_cast<STRING_SIZE_T>(n));
             LOGIT::Assert(0, "item.Find(\"=\")", __FILE__, __LINE__, info.Buffer, 0);
@@ -736,7 +737,7 @@ bool HASH::ParseText(const char *text, size_t len)
         } else {
             // Escapes are unescaped in place (the text only gets shorter); a bad one is left to
             // the reader that reports it.
-            long long unescaped = escapes && std::memchr(raw, '\\', rawLen) ? UnescapeInPlace(raw, rawLen)
+            long long unescaped = escapes && TEXTRULES::FindByte(raw, rawLen, '\\') ? UnescapeInPlace(raw, rawLen)
                                                                            : static_cast<long long>(rawLen);
             if (unescaped < 0) {
                 f->Value = DecodeValue(raw, rawLen);

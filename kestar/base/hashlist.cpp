@@ -11,8 +11,10 @@
 #include <cstring>
 #include <vector>
 
+#include "kestar/base/filename.h"
 #include "kestar/base/logit.h"
 #include "kestar/base/osysfile.h"
+#include "kestar/base/textrules.h"
 
 namespace {
 
@@ -163,20 +165,94 @@ int HASHLIST::Save(const char *path)
     return rc;
 }
 
+namespace {
+
+// Where the text of a list file read so far can be cut so that what lies before it is whole
+// sections: the start of its last section header (a "[" at the start of a line), provided a header
+// lies before it too or at the very start.  0 when there is no such place yet.
+size_t SectionCut(const char *text, size_t len)
+{
+    size_t cut = 0;
+    for (size_t i = len; i > 1; i--) {
+        if (text[i - 1] == '[' && text[i - 2] == '\n') {
+            cut = i - 1;
+            break;
+        }
+    }
+    if (cut == 0 || text[0] == '[')
+        return cut;
+    for (const char *q = text; (q = TEXTRULES::FindByte(q, cut - static_cast<size_t>(q - text), '[')); q++)
+        if (q > text && q[-1] == '\n' && q < text + cut)
+            return cut;
+    return 0;
+}
+
+} // namespace
+
 int HASHLIST::Load(const char *path)
 {
     long size = path ? static_cast<long>(OSYSFILE::Size(path)) : -1;
     LOGIT::Printf("HASHLIST::Load %s (%ld bytes)\n", STR::SafeText(path, "HASHLIST::Load"), size);
-    STRING text;
     char error[256];
     int n = 0;
-    // Read in binary and turn CR LF into LF while splitting lines, as text mode would.
-    if (path && text.Load(path, "rb")) {
-        std::snprintf(error, sizeof error, "OK");
-        if (text.Buffer)
-            n = ReadText(text.Buffer, static_cast<size_t>(text.StrLen), true);
-    } else {
+    // Readers deny writers: a file is never read half-written by another process.  Read in binary
+    // and turn CR LF into LF while splitting lines, as text mode would.
+    std::FILE *f = path ? FILENAME::fsopen(path, "rb") : nullptr;
+    if (!f) {
         OSYSFILE::LastErrorText(error, sizeof error);
+        LOGIT::Printf("HASHLIST::Load returns %d, %s\n", n, error);
+        return 0;
+    }
+    ScopeLock<HASHLIST> lock(*this);
+    const STRING_SIZE_T before = NumItems();
+    // The file is read piece by piece into one buffer, and the whole sections of each piece go
+    // to the records at once: the records copy what they keep, and a phone book's text held
+    // whole beside its records would be as many fresh memory pages again.  The buffer grows
+    // only for a section longer than a piece.
+    size_t room = 1 << 20, used = 0;
+    char *buffer = static_cast<char *>(std::malloc(room));
+    bool ok = buffer != nullptr;
+    while (ok) {
+        if (used == room) {
+            char *grown = room < (static_cast<size_t>(1) << 30) ? static_cast<char *>(std::realloc(buffer, room * 2)) : nullptr;
+            if (!grown) {
+                ok = false;
+                break;
+            }
+            buffer = grown;
+            room *= 2;
+        }
+        size_t want = room - used;
+        size_t got = std::fread(buffer + used, 1, want, f);
+        used += got;
+        if (got < want) {
+            if (std::ferror(f))
+                ok = false;
+            else
+                n += ReadText(buffer, used, true);
+            break;
+        }
+        size_t cut = SectionCut(buffer, used);
+        if (cut > 0) {
+            n += ReadText(buffer, cut, true);
+            std::memmove(buffer, buffer + cut, used - cut);
+            used -= cut;
+        }
+    }
+    if (!ok)
+        OSYSFILE::LastErrorText(error, sizeof error);
+    std::free(buffer);
+    if (std::fclose(f) != 0 && ok) {
+        ok = false;
+        OSYSFILE::LastErrorText(error, sizeof error);
+    }
+    if (ok) {
+        std::snprintf(error, sizeof error, "OK");
+    } else {
+        // A file that could not be read whole adds nothing.
+        while (NumItems() > before)
+            DeleteItem(NumItems() - 1);
+        n = 0;
     }
     LOGIT::Printf("HASHLIST::Load returns %d, %s\n", n, error);
     return n;
@@ -219,7 +295,7 @@ int HASHLIST::ReadText(const char *p, size_t len, bool fromFile)
     // are looked at; the lines of a record are split once, by the record's reader.
     auto nextHeader = [start, end](const char *from) {
         for (const char *q = from; q < end; q++) {
-            q = static_cast<const char *>(std::memchr(q, '[', static_cast<size_t>(end - q)));
+            q = TEXTRULES::FindByte(q, static_cast<size_t>(end - q), '[');
             if (!q)
                 return end;
             if (q == start || q[-1] == '\n')
@@ -237,7 +313,7 @@ int HASHLIST::ReadText(const char *p, size_t len, bool fromFile)
         }
         if (line == end)
             break;
-        const char *nl = static_cast<const char *>(std::memchr(line, '\n', static_cast<size_t>(end - line)));
+        const char *nl = TEXTRULES::FindByte(line, static_cast<size_t>(end - line), '\n');
         const char *lineEnd = nl ? nl : end;
         p = nl ? nl + 1 : end;
         if (fromFile && nl && lineEnd > line && lineEnd[-1] == '\r')

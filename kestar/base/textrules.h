@@ -4,9 +4,39 @@
 #ifndef KESTAR_TEXTRULES_H
 #define KESTAR_TEXTRULES_H
 
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
 #include "kestar/base/binary.h"
 
 namespace TEXTRULES {
+
+// The first byte c in [p, p + n), or null.  Eight bytes at a time: the C library's memchr of some
+// runtimes (Wine's among them) looks at one byte at a time, and the list readers search every
+// line of a phone book.
+inline const char *FindByte(const char *p, size_t n, char c)
+{
+    const char *end = p + n;
+    const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    const uint64_t pattern = ones * static_cast<unsigned char>(c);
+    for (; end - p >= 8; p += 8) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        uint64_t x = word ^ pattern; // a zero byte where c is
+        if ((x - ones) & ~x & highs)
+            break;
+    }
+    for (; p < end; p++)
+        if (*p == c)
+            return p;
+    return nullptr;
+}
+
+inline char *FindByte(char *p, size_t n, char c)
+{
+    return const_cast<char *>(FindByte(static_cast<const char *>(p), n, c));
+}
 
 template <typename C>
 bool InSet(C c, const C *set)

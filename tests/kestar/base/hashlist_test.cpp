@@ -146,6 +146,44 @@ TEST(HASHLIST, LoadReadsTheSameFromFiles)
     }
 }
 
+TEST(HASHLIST, LoadReadsFilesLongerThanItsReadingBufferTheSame)
+{
+    // The reader takes a file piece by piece: sections cross the ends of the pieces, one value is
+    // longer than a piece, lines stand before the first header, and a file without any header is
+    // one record however long it is.
+    std::string list = "before=the first header\n";
+    for (int i = 0; i < 30000; i++) {
+        list += "[#" + std::to_string(i) + "]\n#Handle=" + std::to_string(i + 1) + "\nName=Caller " +
+                std::to_string(i) + "\nNumber=+49 30 " + std::to_string(i * 7) + "\nComment=a\\nb\n\n";
+        if (i == 20000)
+            list += "Long=" + std::string(3 << 20, 'v') + "\n\n";
+    }
+    std::string single = "Long=" + std::string(3 << 20, 'w') + "\nShort=s\n";
+    TEMPFOLDER dir;
+    std::string file = dir.File("long.ini");
+    for (const std::string *text : {&list, &single}) {
+        std::string crlf;
+        for (char ch : *text)
+            crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+        FILE *f = std::fopen(file.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(crlf.data(), 1, crlf.size(), f);
+        std::fclose(f);
+        HASHLIST expected, loaded;
+        int n;
+        std::vector<std::string> expectedAssertions;
+        {
+            LOGCAPTURE fromText;
+            n = expected.FromString(STRING::FromBytes(text->data(), static_cast<STRING_SIZE_T>(text->size())));
+            expectedAssertions = fromText.Conditions();
+        }
+        LOGCAPTURE fromFile;
+        EXPECT_EQ(loaded.Load(file.c_str()), n);
+        EXPECT_EQ(fromFile.Conditions(), expectedAssertions);
+        EXPECT_EQ(TextOf(loaded.ToString()), TextOf(expected.ToString()));
+    }
+}
+
 TEST(HASHLIST, CrLfTextFromPeerIsReportedButRead)
 {
     // In a text (not a file) the CR stays in front of the line feed, so every header is reported;
