@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "client/app.h"
@@ -46,13 +47,13 @@ const char kUsers[] = "[#0]\r\n#Handle=16534\r\nDescription=Bench\r\nHasPassword
                       "Password=\r\nPermAddCaller=1\r\nPermAdministrateServer=0\r\nPermEditServerRecentcalls=1\r\n"
                       "PermFax=1\r\nPermLocalCallers=0\r\nPermLocalRecentcalls=1\r\nPermLocalTargets=0\r\nPermSMS=1\r\n";
 
-// The reference: the logon's calls, in order, with the same parameters; the number of calls
-// received, or -1 when a call failed.
-int BareLogon(const std::string &server, int maxNumber)
+// The reference: the logon's calls, in order, with the same parameters, through a client made
+// before (as the program's is); the number of calls received, or -1 when a call failed.  Its
+// LOGOUT is the next round's business, as the program's is: *logout does it, untimed.
+int BareLogon(NETPROC &client, const std::string &server, int maxNumber, std::function<void()> *logout)
 {
-    NETPROC client("6666", "0", CLIENTTIMING::Get(CLIENTTIMING::RPC));
     const STRING who = OSYS::GetUserName() + "@" + OSYS::GetStationName();
-    auto call = [&](const char *command, HASH params, int waitMs, STRING &result) {
+    auto call = [&client, server, who](const char *command, HASH params, int waitMs, STRING &result) {
         HASH out = DISPATCHROUTE::WithSenderKeys(params, who, gOwnPort, ClientVersionText(), true);
         return client.CallNetProcedure(server.c_str(), command, out, result, 1, nullptr,
                                        waitMs < 0 ? CLIENTTIMING::Get(CLIENTTIMING::RPC) : waitMs) != 0;
@@ -78,10 +79,21 @@ int BareLogon(const std::string &server, int maxNumber)
         !call(PLXCMD::GETTARGETS, targets, -1, result) || !call(PLXCMD::GETACTIVECLIENTS, none, -1, result) ||
         !call(PLXCMD::GETITEMS, items, CLIENTTIMING::Get(CLIENTTIMING::ITEMS), result))
         return -1;
-    const int received = result.GetLine(1) == PLXRESULT::NONE ? 0 : static_cast<int>(HASHLIST(result.GetLine(1, true)).NumItems());
-    HASH logout;
-    logout["From"] = who;
-    call(PLXCMD::LOGOUT, logout, -1, result);
+    // The calls received are counted by their section headers: the reference is the transport,
+    // reading them into records is the logon's work.
+    int received = 0;
+    if (result.GetLine(1) != PLXRESULT::NONE) {
+        const char *text = result.Buffer;
+        for (STRING_SIZE_T i = 0; i + 1 < result.StrLen; ++i)
+            if (text[i] == '[' && text[i + 1] == '#' && (i == 0 || text[i - 1] == '\n'))
+                ++received;
+    }
+    *logout = [call, who] {
+        HASH params;
+        params["From"] = who;
+        STRING answer;
+        call(PLXCMD::LOGOUT, params, -1, answer);
+    };
     return received;
 }
 
@@ -133,6 +145,7 @@ int main(int argc, char **argv)
     APP::LogonAtStart = 0;
     APP *app = new APP(1);
 
+    NETPROC bare("6666", "0", CLIENTTIMING::Get(CLIENTTIMING::RPC));
     double ours = 1e300, reference = 1e300;
     int oursItems = -1, referenceItems = -1;
     bool ok = true;
@@ -157,9 +170,11 @@ int main(int argc, char **argv)
         }
         ours = std::min(ours, t1 - t0);
 
+        std::function<void()> bareLogout = [] {};
         const double r0 = NowMs();
-        referenceItems = BareLogon(server.Address(), calls);
+        referenceItems = BareLogon(bare, server.Address(), calls, &bareLogout);
         const double r1 = NowMs();
+        bareLogout();
         if (referenceItems < 0) {
             std::printf("round %d: a call of the bare client failed\n", round + 1);
             ok = false;
