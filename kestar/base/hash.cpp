@@ -289,20 +289,28 @@ STRING DecodeValue(const char *raw, size_t len)
     return value;
 }
 
-// The lines of text that can hold a name and value: all but empty lines, comments and the lines
-// of handle and key (which begin with "#").  At least what the reader takes.
-size_t CountFieldLines(const char *text, size_t len)
+// A line of a record's text that the reader takes: its start, its first "=" (null when it has
+// none) and its end without line feed and CRs.
+struct TEXTLINE {
+    const char *Start;
+    const char *Eq;
+    const char *End;
+};
+
+// Equal bytes, eight at a time and without a call into the C library, for the few bytes of a name.
+inline bool SameBytes(const char *a, const char *b, size_t n)
 {
-    size_t n = 0;
-    const char *end = text + len;
-    for (const char *line = text; line < end;) {
-        const char *nl = TEXTRULES::FindByte(line, static_cast<size_t>(end - line), '\n');
-        const char *next = nl ? nl + 1 : end;
-        if (line[0] != '\n' && line[0] != '#' && !(line[0] == '/' && line + 1 < end && line[1] == '/'))
-            n++;
-        line = next;
+    for (; n >= 8; a += 8, b += 8, n -= 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a, 8);
+        std::memcpy(&y, b, 8);
+        if (x != y)
+            return false;
     }
-    return n;
+    for (size_t i = 0; i < n; i++)
+        if (a[i] != b[i])
+            return false;
+    return true;
 }
 
 inline bool OwnsBuffer(const STRING &s)
@@ -320,11 +328,74 @@ struct alignas(8) HASH::BLOCK {
     size_t Slots; // field slots
     size_t Used;  // slots constructed (from the first on)
     char *Text;   // the bytes of text, after the slots (and the table)
+    NAMES *Shared; // counted: the names of the fields (FIELD slots), or null
+    bool Own;     // the slots are OWNFIELDs
     FIELD *Fields() { return reinterpret_cast<FIELD *>(this + 1); }
+    OWNFIELD *OwnFields() { return reinterpret_cast<OWNFIELD *>(this + 1); }
 };
 
+struct alignas(8) HASH::NAMES {
+    std::atomic<long> Refs;
+    size_t Count;
+    STRING *Names() { return reinterpret_cast<STRING *>(this + 1); }
+};
+
+std::atomic<HASH::NAMES *> HASH::lastNames{nullptr};
+
+HASH::NAMES *HASH::ShareNames(const char *const *texts, const size_t *lengths, size_t n)
+{
+    // Taken out while compared, so that no other thread frees them meanwhile.
+    NAMES *last = lastNames.exchange(nullptr);
+    bool same = last && last->Count == n;
+    for (size_t i = 0; same && i < n; i++) {
+        const STRING &name = last->Names()[i];
+        same = static_cast<size_t>(name.StrLen) == lengths[i] && SameBytes(name.Buffer, texts[i], lengths[i]);
+    }
+    NAMES *result = last;
+    if (!same) {
+        if (last)
+            Release(last);
+        size_t bytes = 0;
+        for (size_t i = 0; i < n; i++)
+            bytes += lengths[i] + 1;
+        result = nullptr;
+        if (n < 0x1000000u && bytes < 0x80000000u)
+            result = static_cast<NAMES *>(std::malloc(sizeof(NAMES) + n * sizeof(STRING) + bytes));
+        if (!result) {
+            char info[64];
+            std::snprintf(info, sizeof info, "names= %lu, bytes= %lu", static_cast<unsigned long>(n),
+                          static_cast<unsigned long>(bytes));
+            LOGIT::Assert(0, "names", __FILE__, __LINE__, info, 0);
+            LOGIT::OrderlyStop();
+        }
+        new (&result->Refs) std::atomic<long>(1); // the count of lastNames
+        result->Count = n;
+        char *text = reinterpret_cast<char *>(result->Names() + n);
+        for (size_t i = 0; i < n; i++) {
+            std::memcpy(text, texts[i], lengths[i]);
+            text[lengths[i]] = 0;
+            new (result->Names() + i) STRING();
+            Borrow(result->Names()[i], text, lengths[i], kFieldBlockSize, 0, 1252);
+            text += lengths[i] + 1;
+        }
+    }
+    result->Refs.fetch_add(1); // the caller's
+    NAMES *replaced = lastNames.exchange(result);
+    if (replaced)
+        Release(replaced);
+    return result;
+}
+
+void HASH::Release(NAMES *names)
+{
+    // The names borrow their bytes: nothing to free but the whole.
+    if (names && names->Refs.fetch_sub(1) == 1)
+        std::free(names);
+}
+
 HASH::HASH()
-    : Handle(0), table(nullptr), count(0), room(0), tableInBlock(false), blocks(nullptr), blockText(0), LockTable(0)
+    : Handle(0), table(nullptr), count(0), room(0), tableInBlock(false), blocks(nullptr), nameSet(nullptr), blockText(0),
+      LockTable(0)
 {
 }
 
@@ -356,14 +427,23 @@ void HASH::Clear()
 {
     for (BLOCK *b = blocks; b;) {
         BLOCK *next = b->Next;
-        FIELD *f = b->Fields();
-        for (size_t i = 0; i < b->Used; i++)
-            if (OwnsBuffer(f[i].Name) || OwnsBuffer(f[i].Value))
-                f[i].~FIELD(); // the others have nothing to free
+        if (b->Own) {
+            OWNFIELD *f = b->OwnFields();
+            for (size_t i = 0; i < b->Used; i++)
+                if (OwnsBuffer(f[i].OwnName) || OwnsBuffer(f[i].Field.Value))
+                    f[i].~OWNFIELD(); // the others have nothing to free
+        } else {
+            FIELD *f = b->Fields();
+            for (size_t i = 0; i < b->Used; i++)
+                if (OwnsBuffer(f[i].Value))
+                    f[i].~FIELD();
+        }
+        Release(b->Shared);
         std::free(b);
         b = next;
     }
     blocks = nullptr;
+    nameSet = nullptr;
     blockText = 0;
     if (!tableInBlock)
         std::free(table);
@@ -374,14 +454,12 @@ void HASH::Clear()
     spare.clear();
 }
 
-HASH::BLOCK *HASH::NewBlock(size_t slots, size_t textBytes, bool withTable)
+HASH::BLOCK *HASH::NewBlock(size_t slots, size_t textBytes, bool withTable, bool own)
 {
     // With the table: slots pointers after the field slots, where an empty record keeps its table.
-    size_t size = sizeof(BLOCK) + slots * sizeof(FIELD) + (withTable ? slots * sizeof(FIELD *) : 0) + textBytes;
-    // Blocks of a list come and go by the ten thousand: sizes in steps of 256 bytes give the heap
-    // a few sizes to keep apart instead of thousands, which makes freeing and reusing them cheap.
-    if (size > 1024)
-        size = (size + 255) & ~static_cast<size_t>(255);
+    // No byte more: a phone book's records are most of the fresh memory that reading it costs.
+    size_t slotSize = own ? sizeof(OWNFIELD) : sizeof(FIELD);
+    size_t size = sizeof(BLOCK) + slots * slotSize + (withTable ? slots * sizeof(FIELD *) : 0) + textBytes;
     BLOCK *b = nullptr;
     if (slots < 0x10000000u && textBytes < 0x80000000u)
         b = static_cast<BLOCK *>(std::malloc(size));
@@ -395,7 +473,9 @@ HASH::BLOCK *HASH::NewBlock(size_t slots, size_t textBytes, bool withTable)
     b->Next = blocks;
     b->Slots = slots;
     b->Used = 0;
-    b->Text = reinterpret_cast<char *>(b->Fields() + slots);
+    b->Shared = nullptr;
+    b->Own = own;
+    b->Text = reinterpret_cast<char *>(b + 1) + slots * slotSize;
     blocks = b;
     if (withTable && !table) {
         table = reinterpret_cast<FIELD **>(b->Text);
@@ -414,12 +494,16 @@ HASH::FIELD *HASH::NewField()
         spare.pop_back();
         return f;
     }
-    if (!blocks || blocks->Used == blocks->Slots) {
+    if (!blocks || !blocks->Own || blocks->Used == blocks->Slots) {
         // Slots for names added one by one: a few at first, more as the record grows.
         size_t slots = count < 8 ? 8 : (count < 64 ? static_cast<size_t>(count) : 64);
-        NewBlock(slots, 0);
+        NewBlock(slots, 0, false, true);
     }
-    return new (blocks->Fields() + blocks->Used++) FIELD();
+    nameSet = nullptr; // this name is the field's own
+    static_assert(sizeof(OWNFIELD) == sizeof(FIELD) + sizeof(STRING), "an own name follows its field");
+    OWNFIELD *own = new (blocks->OwnFields() + blocks->Used++) OWNFIELD();
+    own->Field.Name = &own->OwnName;
+    return &own->Field;
 }
 
 void HASH::Reserve(int slots)
@@ -480,22 +564,39 @@ void HASH::CopyFromLocked(const HASH &other)
     Clear();
     size_t n = static_cast<size_t>(src.count);
     if (n > 0) {
-        // All names and values in one block of their own.
+        // All values in one block of their own; the names are shared with the source when all
+        // of its names are of one NAMES, else made (or shared with the record made last).
+        NAMES *shared = src.nameSet;
+        if (shared) {
+            shared->Refs.fetch_add(1);
+        } else {
+            std::vector<const char *> texts(n);
+            std::vector<size_t> lengths(n);
+            for (size_t i = 0; i < n; i++) {
+                const STRING *name = src.table[i]->Name;
+                texts[i] = name->Buffer ? name->Buffer : "";
+                lengths[i] = name->Buffer ? static_cast<size_t>(name->StrLen) : 0;
+            }
+            shared = ShareNames(texts.data(), lengths.data(), n);
+        }
         size_t bytes = 0;
         for (size_t i = 0; i < n; i++)
-            bytes += CopySize(src.table[i]->Name) + CopySize(src.table[i]->Value);
+            bytes += CopySize(src.table[i]->Value);
         BLOCK *b = NewBlock(n, bytes, true);
-        blockText = bytes;
+        b->Shared = shared;
+        size_t guess = src.blockText.load(std::memory_order_relaxed);
+        blockText = guess > 0 ? guess : bytes;
         char *text = b->Text;
         FIELD *slots = b->Fields();
         for (size_t i = 0; i < n; i++) {
             FIELD *f = new (slots + i) FIELD();
             b->Used++;
-            CopyInto(f->Name, src.table[i]->Name, &text);
+            f->Name = src.nameSet ? src.table[i]->Name : shared->Names() + i;
             CopyInto(f->Value, src.table[i]->Value, &text);
             table[i] = f;
         }
         count = static_cast<int>(n);
+        nameSet = shared;
     }
     LockTable = other.LockTable;
     Key = other.Key;
@@ -537,7 +638,7 @@ STRING &HASH::operator[](const char *name)
     if (!found) {
         LOGIT::Assert(!LockTable, "!this->LockTable", __FILE__, __LINE__, STR::SafeText(name, "HASH"), 0);
         FIELD *f = NewField();
-        f->Name = name ? name : "<NULL>";
+        *f->Name = name ? name : "<NULL>";
         InsertField(i, f);
     }
     return *ValueAt(i);
@@ -586,7 +687,7 @@ int HASH::NumKeys() const
 
 const STRING &HASH::GetKeyAt(int i)
 {
-    return FieldAt(i, kNamesType)->Name;
+    return *FieldAt(i, kNamesType)->Name;
 }
 
 STRING &HASH::GetValueAt(int i)
@@ -604,10 +705,17 @@ int HASH::DeleteKey(const char *name)
     FIELD *f = table[i];
     std::memmove(table + i, table + i + 1, static_cast<size_t>(count - i - 1) * sizeof(FIELD *));
     count--;
-    // The slot stays in its block, empty, for the next new name.
-    f->~FIELD();
-    new (f) FIELD();
-    spare.push_back(f);
+    if (HasOwnName(f)) {
+        // The slot stays in its block, empty, for the next new name.
+        OWNFIELD *own = reinterpret_cast<OWNFIELD *>(f);
+        own->~OWNFIELD();
+        new (own) OWNFIELD();
+        own->Field.Name = &own->OwnName;
+        spare.push_back(f);
+    } else {
+        // A slot whose name is shared stays unused until the record is cleared.
+        f->Value.Free();
+    }
     return 1;
 }
 
@@ -652,7 +760,7 @@ bool HASH::KeyLess(const char *a, const char *b)
 // for many.
 void HASH::SortFields(FIELD **first, FIELD **last)
 {
-    auto less = [](const FIELD *x, const FIELD *y) { return KeyLess(x->Name.Buffer, y->Name.Buffer); };
+    auto less = [](const FIELD *x, const FIELD *y) { return KeyLess(x->Name->Buffer, y->Name->Buffer); };
     if (last - first > 48) {
         std::stable_sort(first, last, less);
         return;
@@ -677,24 +785,18 @@ void HASH::SortKeys()
 bool HASH::ParseText(const char *text, size_t len)
 {
     bool sawKey = false;
-    size_t lines = CountFieldLines(text, len);
-    bool escapes = TEXTRULES::FindByte(text, len, '\\') != nullptr;
-    // One block for the whole text: a slot per line that can hold a field and the bytes of the
-    // lines, where names and values are terminated in place.
-    BLOCK *b = NewBlock(lines, len + 1, table == nullptr);
-    blockText += len + 1;
-    char *p = b->Text;
-    std::memcpy(p, text, len);
-    p[len] = 0;
-    const char *end = p + len;
-    FIELD *slots = b->Fields();
-    int first = count; // the fields of this text are appended to the table from here
-    bool sorted = true;
-    while (p < end) {
-        char *line = p;
-        char *nl = TEXTRULES::FindByte(p, static_cast<size_t>(end - p), '\n');
-        char *lineEnd = nl ? nl : const_cast<char *>(end);
-        p = nl ? nl + 1 : const_cast<char *>(end);
+    // The lines are split once: the lines that the reader takes, how many of them make fields and
+    // how many bytes their values take at most.
+    const size_t kInline = 32;
+    TEXTLINE inlineLines[kInline];
+    std::vector<TEXTLINE> moreLines;
+    TEXTLINE *lines = inlineLines;
+    size_t numLines = 0, fieldLines = 0, valueBytes = 0;
+    for (const char *p = text, *end = text + len; p < end;) {
+        const char *line = p;
+        const char *nl = TEXTRULES::FindByte(p, static_cast<size_t>(end - p), '\n');
+        const char *lineEnd = nl ? nl : end;
+        p = nl ? nl + 1 : end;
         while (lineEnd > line && lineEnd[-1] == '\r')
             lineEnd--;
         size_t n = static_cast<size_t>(lineEnd - line);
@@ -702,24 +804,69 @@ bool HASH::ParseText(const char *text, size_t len)
             continue;
         if (line[0] == '#' && !StartsWithNoCase(line, n, "#Handle=") && !StartsWithNoCase(line, n, "#Key="))
             continue;
-        char *eq = TEXTRULES::FindByte(line, n, '=');
+        const char *eq = TEXTRULES::FindByte(line, n, '=');
+        if (eq && line[0] != '#') {
+            fieldLines++;
+            valueBytes += static_cast<size_t>(lineEnd - eq);
+        }
+        if (numLines == kInline) {
+            moreLines.assign(inlineLines, inlineLines + kInline);
+            lines = nullptr;
+        }
+        if (numLines >= kInline)
+            moreLines.push_back(TEXTLINE{line, eq, lineEnd});
+        else
+            inlineLines[numLines] = TEXTLINE{line, eq, lineEnd};
+        numLines++;
+    }
+    if (numLines > kInline)
+        lines = moreLines.data();
+    bool escapes = TEXTRULES::FindByte(text, len, '\\') != nullptr;
+    // One block for the whole text: a slot per field and the bytes of the values, which are
+    // copied there, unescaped in place and terminated.  The names go to one NAMES, most often the
+    // one the record read before made.
+    BLOCK *b = NewBlock(fieldLines, valueBytes, table == nullptr);
+    blockText += len + 1;
+    char *out = b->Text;
+    const char *inlineTexts[kInline];
+    size_t inlineLengths[kInline];
+    std::vector<const char *> moreTexts;
+    std::vector<size_t> moreLengths;
+    const char **nameTexts = inlineTexts;
+    size_t *nameLengths = inlineLengths;
+    if (fieldLines > kInline) {
+        moreTexts.resize(fieldLines);
+        moreLengths.resize(fieldLines);
+        nameTexts = moreTexts.data();
+        nameLengths = moreLengths.data();
+    }
+    FIELD *slots = b->Fields();
+    int first = count; // the fields of this text are appended to the table from here
+    bool ownNames = false;
+    for (size_t k = 0; k < numLines; k++) {
+        const char *line = lines[k].Start;
+        const char *eq = lines[k].Eq;
+        size_t n = static_cast<size_t>(lines[k].End - line);
         if (!eq) {
             STRING info = STRING::FromBytes(line, static_cast<STRING_SIZE_T>(n));
             LOGIT::Assert(0, "item.Find(\"=\")", __FILE__, __LINE__, info.Buffer, 0);
             continue;
         }
         size_t nameLen = static_cast<size_t>(eq - line);
-        char *raw = eq + 1;
+        const char *raw = eq + 1;
         size_t rawLen = n - nameLen - 1;
         if (nameLen == 7 && StartsWithNoCase(line, nameLen, "#Handle")) {
             // Read as a signed decimal number and kept as 32 bits, so that what the writer puts
             // out ("%lu") always reads back the same in both builds.
-            if (NeedsDecoding(raw, rawLen)) {
-                STRING value = DecodeValue(raw, rawLen);
-                Handle = static_cast<uint32_t>(std::strtoll(value.Buffer, nullptr, 10));
+            char digits[64];
+            if (rawLen < sizeof digits && !NeedsDecoding(raw, rawLen)) {
+                std::memcpy(digits, raw, rawLen);
+                digits[rawLen] = 0;
+                Handle = static_cast<uint32_t>(std::strtoll(digits, nullptr, 10));
             } else {
-                *lineEnd = 0;
-                Handle = static_cast<uint32_t>(std::strtoll(raw, nullptr, 10));
+                STRING value = NeedsDecoding(raw, rawLen) ? DecodeValue(raw, rawLen)
+                                                          : STRING::FromBytes(raw, static_cast<STRING_SIZE_T>(rawLen));
+                Handle = static_cast<uint32_t>(std::strtoll(value.Buffer, nullptr, 10));
             }
             continue;
         }
@@ -728,33 +875,52 @@ bool HASH::ParseText(const char *text, size_t len)
             sawKey = true;
             continue;
         }
-        // (The block has a slot for every field line; a new block would take any other.)
-        FIELD *f = b->Used < b->Slots ? new (slots + b->Used++) FIELD() : NewField();
-        *eq = 0;
-        Borrow(f->Name, line, nameLen, kFieldBlockSize, 0, 1252);
+        // (The block has a slot for every field line; a field of its own takes any other.)
+        FIELD *f;
+        if (b->Used < b->Slots) {
+            nameTexts[b->Used] = line;
+            nameLengths[b->Used] = nameLen;
+            f = new (slots + b->Used++) FIELD();
+        } else {
+            f = NewField();
+            *f->Name = STRING::FromBytes(line, static_cast<STRING_SIZE_T>(nameLen), kFieldBlockSize);
+            ownNames = true;
+        }
         if (IsBase64Value(raw, rawLen)) {
             f->Value = DecodeValue(raw, rawLen);
         } else {
             // Escapes are unescaped in place (the text only gets shorter); a bad one is left to
             // the reader that reports it.
-            long long unescaped = escapes && TEXTRULES::FindByte(raw, rawLen, '\\') ? UnescapeInPlace(raw, rawLen)
-                                                                           : static_cast<long long>(rawLen);
+            std::memcpy(out, raw, rawLen);
+            long long unescaped = escapes && TEXTRULES::FindByte(raw, rawLen, '\\') ? UnescapeInPlace(out, rawLen)
+                                                                                   : static_cast<long long>(rawLen);
             if (unescaped < 0) {
                 f->Value = DecodeValue(raw, rawLen);
             } else {
-                raw[unescaped] = 0;
-                Borrow(f->Value, raw, static_cast<size_t>(unescaped), kFieldBlockSize, 0, 1252);
+                out[unescaped] = 0;
+                Borrow(f->Value, out, static_cast<size_t>(unescaped), kFieldBlockSize, 0, 1252);
+                out += unescaped + 1;
             }
         }
         if (count == room)
-            Reserve(count + static_cast<int>(lines) + 1);
-        if (sorted && count > first && KeyLess(f->Name.Buffer, table[count - 1]->Name.Buffer))
-            sorted = false;
+            Reserve(count + static_cast<int>(fieldLines) + 1);
         table[count++] = f;
     }
+    if (b->Used > 0) {
+        b->Shared = ShareNames(nameTexts, nameLengths, b->Used);
+        for (size_t k = 0; k < b->Used; k++)
+            slots[k].Name = b->Shared->Names() + k;
+    }
+    if (first == 0 && !ownNames && b->Used > 0)
+        nameSet = b->Shared;
+    else if (count > first)
+        nameSet = nullptr;
+    bool sorted = true;
+    for (int i = first + 1; sorted && i < count; i++)
+        sorted = !KeyLess(table[i]->Name->Buffer, table[i - 1]->Name->Buffer);
     // Names in order, equal ones in their order of arrival.  What this system wrote is in order
     // already; anything else is sorted in O(n log n).
-    if (!sorted || (first > 0 && count > first && KeyLess(table[first]->Name.Buffer, table[first - 1]->Name.Buffer)))
+    if (!sorted || (first > 0 && count > first && KeyLess(table[first]->Name->Buffer, table[first - 1]->Name->Buffer)))
         SortFields(table, table + count);
     return sawKey;
 }
@@ -819,9 +985,9 @@ void HASH::WriteText(WRITER &w, bool crlf) const
     }
     for (int i = 0; i < count; i++) {
         const FIELD *f = table[i];
-        size_t nameLen = f->Name.Buffer ? static_cast<size_t>(f->Name.StrLen) : 0;
+        size_t nameLen = f->Name->Buffer ? static_cast<size_t>(f->Name->StrLen) : 0;
         char *out = w.Room(2 * nameLen + 3 + ValueRoom(f->Value));
-        out = PutName(out, f->Name, crlf);
+        out = PutName(out, *f->Name, crlf);
         *out++ = '=';
         w.P = PutLineEnd(PutValue(out, f->Value), crlf);
     }
@@ -890,6 +1056,7 @@ int HASH::Load(const char *path)
         std::swap(count, loaded.count);
         std::swap(room, loaded.room);
         std::swap(blocks, loaded.blocks);
+        std::swap(nameSet, loaded.nameSet);
         std::swap(tableInBlock, loaded.tableInBlock);
         blockText = loaded.blockText.load();
         Handle = loaded.Handle;

@@ -81,13 +81,23 @@ private:
     friend class HASHLIST;
 
     // A name and its value.  Fields live in the record's blocks and never move while the record
-    // holds them, so references to values stay good while other names come and go.
+    // holds them, so references to values stay good while other names come and go.  The name is
+    // one of a NAMES the record holds, or the field's own (OWNFIELD).
     struct FIELD {
-        STRING Name;
         STRING Value;
+        STRING *Name;
     };
+    // A field with a name of its own, for names added one by one.
+    struct OWNFIELD {
+        FIELD Field;
+        STRING OwnName;
+    };
+    // The names of records read or copied, in the order of their fields: unchangeable once made
+    // and counted, so that the records of a list, which mostly have the same names, hold one
+    // copy of them between them instead of one each.
+    struct NAMES;
     // A piece of storage of the record: field slots, then the bytes of texts read or copied (the
-    // names and values there borrow their buffers, STRINGFLAG_BORROWED).  Freed with the record.
+    // values there borrow their buffers, STRINGFLAG_BORROWED).  Freed with the record.
     struct BLOCK;
 
     // Holds the record's lock (re-entrant for the holding thread) for a scope.
@@ -141,11 +151,24 @@ private:
     void CopyFromLocked(const HASH &other);
     // Frees all fields and blocks (the caller holds the lock or owns the record alone).
     void Clear();
-    // A new empty field, not yet in the table.
+    // A new empty field with a name of its own, not yet in the table.
     FIELD *NewField();
     // A new block of slots fields and textBytes bytes of text, linked to the record.  withTable
-    // adds room for a table of slots fields, which a record without table takes as its table.
-    BLOCK *NewBlock(size_t slots, size_t textBytes, bool withTable = false);
+    // adds room for a table of slots fields, which a record without table takes as its table;
+    // own makes the slots OWNFIELDs.
+    BLOCK *NewBlock(size_t slots, size_t textBytes, bool withTable = false, bool own = false);
+    // Counted names equal to the n names of texts[i] (lengths[i] bytes each): the names made last
+    // when they are the same, else new ones.  The caller holds one count.
+    static NAMES *ShareNames(const char *const *texts, const size_t *lengths, size_t n);
+    static void Release(NAMES *names);
+    // The names made last, with a count of their own: the next record read with the same names
+    // (the next record of a list, as a rule) shares them.
+    static std::atomic<NAMES *> lastNames;
+    // Whether f has a name of its own.
+    static bool HasOwnName(const FIELD *f)
+    {
+        return reinterpret_cast<const char *>(f->Name) == reinterpret_cast<const char *>(f) + sizeof(FIELD);
+    }
     // Stable order of fields by name.
     static void SortFields(FIELD **first, FIELD **last);
     // Puts field f into the table at index i.
@@ -154,7 +177,7 @@ private:
     void Reserve(int slots);
     // Name and value i: for callers that hold the record's lock (or, like Exists and FindKey, read
     // without it) and know 0 <= i < NumKeys().
-    STRING *NameAt(int i) const { return &table[i]->Name; }
+    STRING *NameAt(int i) const { return table[i]->Name; }
     STRING *ValueAt(int i) const { return &table[i]->Value; }
     // Field i after the check of the index (a bad one is the assertion failure and the orderly stop).
     FIELD *FieldAt(int i, const char *type);
@@ -167,8 +190,9 @@ private:
     int room;
     bool tableInBlock;          // the table lies in a block (not freed on its own)
     BLOCK *blocks;              // the storage of the fields, newest first
+    NAMES *nameSet;             // the names every field has its name from, or null (not counted here)
     std::atomic<size_t> blockText; // the bytes of text in the blocks (a list reads it unlocked)
-    std::vector<FIELD *> spare; // slots of deleted fields, for the next new name
+    std::vector<FIELD *> spare; // own-name slots of deleted fields, for the next new name
     mutable MUTEXSEM recordLock;
     int LockTable;              // non-zero: adding a name through operator[] is an assertion failure
 };

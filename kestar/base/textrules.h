@@ -17,6 +17,9 @@ namespace TEXTRULES {
 // line of a phone book.
 inline const char *FindByte(const char *p, size_t n, char c)
 {
+#if defined(__GLIBC__)
+    return static_cast<const char *>(std::memchr(p, c, n)); // glibc's is faster still
+#endif
     const char *end = p + n;
     const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
     const uint64_t pattern = ones * static_cast<unsigned char>(c);

@@ -224,6 +224,31 @@ TEST(HASH, ValuesReadFromTextChangeGrowAndOutliveTheirRecord)
     EXPECT_EQ(TextOf(copy.Get("C")), "third-changed");
 }
 
+TEST(HASH, RecordsReadAlikeShareTheirNamesYetChangeAlone)
+{
+    // Records read with the same names, and copies of them, hold one set of names between them;
+    // each record still changes on its own, and names stay good while any record holds them.
+    std::vector<HASH *> records;
+    for (int i = 0; i < 3; i++)
+        records.push_back(new HASH(("Name=caller " + std::to_string(i) + "\nNumber=" + std::to_string(i) + "\n").c_str()));
+    HASH copy(*records[1]);
+    const STRING &number = copy.GetKeyAt(1);
+    (*records[0])["Comment"] = "new";
+    EXPECT_EQ(records[0]->DeleteKey("name"), 1);
+    (*records[0])["Name"] = "again";
+    EXPECT_EQ(records[2]->DeleteKey("Number"), 1);
+    HASH other("Other=1\n"); // names of their own, made after the shared ones
+    for (HASH *h : records)
+        delete h;
+    EXPECT_EQ(TextOf(number), "Number");
+    EXPECT_EQ(Entries(copy), (ENTRIES{{"Name", "caller 1"}, {"Number", "1"}}));
+    HASH second(copy);
+    second["Number"] = "2";
+    EXPECT_EQ(TextOf(copy.ToString()), "Name=caller 1\nNumber=1\n");
+    EXPECT_EQ(TextOf(second.ToString()), "Name=caller 1\nNumber=2\n");
+    EXPECT_EQ(TextOf(other.GetKeyAt(0)), "Other");
+}
+
 TEST(HASH, LockedRecordReportsNewNamesButKeepsWorking)
 {
     LOGCAPTURE log;
