@@ -320,6 +320,9 @@ TEST_F(WORKERTEST, PowerNoticesLogOffAndOnAgain)
         EXPECT_EQ(App->PoweredDown, 1);
         PostMessageA(App->hWnd, WM_POWERBROADCAST, c.up, 0);
         ASSERT_TRUE(WaitUntil([&] { return App->PoweredDown == 0 && App->LoggedOn == 1; }, 15000)) << c.up;
+        // The logon queued the list and tree jobs before it set LoggedOn; the worker takes them
+        // only after the re-logon job has ended and logged so.
+        ASSERT_TRUE(WaitUntil([&] { return App->QueuedFunctions.NumItems() == 0; }));
         const std::string &text = capture.Text();
         EXPECT_EQ(Lines(text, "APP::WinProc WM_POWERBROADCAST notifies powerdown").size(), 1u);
         EXPECT_EQ(Lines(text, "APP::WinProc WM_POWERBROADCAST notifies powerup").size(), 1u);
