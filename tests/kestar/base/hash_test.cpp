@@ -249,6 +249,51 @@ TEST(HASH, RecordsReadAlikeShareTheirNamesYetChangeAlone)
     EXPECT_EQ(TextOf(other.GetKeyAt(0)), "Other");
 }
 
+TEST(HASH, RecordsMadeAndFreedInAnyOrderKeepTheirContent)
+{
+    // Record storage freed by some records is taken by others of every size (read, grown name by
+    // name, copied); each record keeps exactly its own text.
+    auto textOf = [](int i, int round) {
+        std::string text;
+        for (int k = 0; k < 1 + (i * 7 + round) % 40; k++)
+            text += "N" + std::to_string(k) + "=" + std::string(static_cast<size_t>((i + k) % 23), static_cast<char>('a' + (i + round) % 26)) + "\n";
+        return text;
+    };
+    auto make = [&](int i, int round) {
+        HASH *h = new HASH(textOf(i, round).c_str());
+        for (int k = 0; k < (i + round) % 30; k++)
+            (*h)[("Grown" + std::to_string(k)).c_str()] = std::to_string(i * k).c_str();
+        if (i % 3 == 0) {
+            HASH *copy = new HASH(*h);
+            delete h;
+            h = copy;
+        }
+        return h;
+    };
+    auto expected = [&](int i, int round) {
+        HASH h(textOf(i, round).c_str());
+        for (int k = 0; k < (i + round) % 30; k++)
+            h[("Grown" + std::to_string(k)).c_str()] = std::to_string(i * k).c_str();
+        return TextOf(h.ToString());
+    };
+    const int n = 600;
+    std::vector<HASH *> records(n);
+    std::vector<int> rounds(n, 0);
+    for (int i = 0; i < n; i++)
+        records[i] = make(i, 0);
+    for (int round = 1; round <= 3; round++) {
+        for (int i = round % 2; i < n; i += 2) {
+            delete records[i];
+            records[i] = make(i, round);
+            rounds[i] = round;
+        }
+    }
+    for (int i = 0; i < n; i++) {
+        ASSERT_EQ(TextOf(records[i]->ToString()), expected(i, rounds[i])) << i;
+        delete records[i];
+    }
+}
+
 TEST(HASH, LockedRecordReportsNewNamesButKeepsWorking)
 {
     LOGCAPTURE log;
