@@ -137,6 +137,33 @@ TEST(HASH, ReadsTextForm)
     }
 }
 
+TEST(HASH, LinesSplitAtTheirFirstEqualsSignWhateverTheirLength)
+{
+    // Names and values of every length up to a few words, with "=" and escapes inside values and
+    // the next line's "=" close behind, with LF and CR LF line ends.
+    LOGCAPTURE log;
+    int lines = 0;
+    for (int nameLen = 1; nameLen <= 17; nameLen++) {
+        for (int valueLen = 0; valueLen <= 17; valueLen++) {
+            for (const char *end : {"\n", "\r\n"}) {
+                std::string name(static_cast<size_t>(nameLen), 'n');
+                std::string value(static_cast<size_t>(valueLen), 'v'), unescaped = value;
+                if (valueLen > 4) {
+                    value.replace(static_cast<size_t>(valueLen / 2), 2, "\\\\");
+                    value[1] = '=';
+                    unescaped = value;
+                    unescaped.erase(static_cast<size_t>(valueLen / 2), 1);
+                }
+                std::string text = name + "=" + value + end + "x=y" + end + name + "z" + end;
+                HASH h(text.c_str());
+                EXPECT_EQ(Entries(h), (ENTRIES{{name, unescaped}, {"x", "y"}})) << text;
+                lines++;
+            }
+        }
+    }
+    EXPECT_EQ(log.Failures(), lines); // each text's line without "="
+}
+
 TEST(HASH, MalformedLinesAreReportedAndSkipped)
 {
     struct {
