@@ -916,8 +916,7 @@ bool HASH::ParseText(const char *text, size_t len)
     // how many bytes their values take at most.
     const size_t kInline = 32;
     TEXTLINE inlineLines[kInline];
-    std::vector<TEXTLINE> moreLines;
-    TEXTLINE *lines = inlineLines;
+    std::vector<TEXTLINE> moreLines; // all lines, when there are more than kInline
     size_t numLines = 0, fieldLines = 0, valueBytes = 0;
     for (const char *p = text, *end = text + len; p < end;) {
         const char *line = p;
@@ -936,18 +935,16 @@ bool HASH::ParseText(const char *text, size_t len)
             fieldLines++;
             valueBytes += static_cast<size_t>(lineEnd - eq);
         }
-        if (numLines == kInline) {
-            moreLines.assign(inlineLines, inlineLines + kInline);
-            lines = nullptr;
-        }
-        if (numLines >= kInline)
-            moreLines.push_back(TEXTLINE{line, eq, lineEnd});
-        else
+        if (numLines < kInline) {
             inlineLines[numLines] = TEXTLINE{line, eq, lineEnd};
+        } else {
+            if (numLines == kInline)
+                moreLines.assign(inlineLines, inlineLines + kInline);
+            moreLines.push_back(TEXTLINE{line, eq, lineEnd});
+        }
         numLines++;
     }
-    if (numLines > kInline)
-        lines = moreLines.data();
+    const TEXTLINE *lines = numLines > kInline ? moreLines.data() : inlineLines;
     bool escapes = TEXTRULES::FindByte(text, len, '\\') != nullptr;
     // One block for the whole text: a slot per field and the bytes of the values, which are
     // copied there, unescaped in place and terminated.  The names go to one NAMES, most often the

@@ -191,7 +191,7 @@ private:
     bool tableInBlock;          // the table lies in a block (not freed on its own)
     BLOCK *blocks;              // the storage of the fields, newest first
     NAMES *nameSet;             // the names every field has its name from, or null (not counted here)
-    std::atomic<size_t> blockText; // the bytes of text in the blocks (a list reads it unlocked)
+    std::atomic<size_t> blockText; // about the bytes of the text read or copied (a list reads it unlocked)
     std::vector<FIELD *> spare; // own-name slots of deleted fields, for the next new name
     mutable MUTEXSEM recordLock;
     int LockTable;              // non-zero: adding a name through operator[] is an assertion failure
