@@ -15,8 +15,9 @@ if [[ -z ${PLX_IN_XVFB:-} ]]; then
     cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPLX_SANITIZE=OFF >/dev/null
   fi
   targets=()
+  # Windows only, as tests/bench/CMakeLists.txt says: *_win32_bench.cpp and the client's logon.
   for f in "$top"/tests/bench/*_bench.cpp; do
-    [[ $f == *_win32_bench.cpp ]] || targets+=("$(basename "$f" .cpp)")
+    [[ $f == *_win32_bench.cpp || $f == */logon_bench.cpp ]] || targets+=("$(basename "$f" .cpp)")
   done
   if ! cmake --build "$dir" -j"${JOBS:-$(nproc)}" --target "${targets[@]}" | { grep -v '^\[' || true; }; then
     echo "build of the native benchmarks failed" >&2; exit 1
