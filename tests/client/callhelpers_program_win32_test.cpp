@@ -17,16 +17,12 @@
 #include "kestar/base/osysinfo.h"
 #include "kestar/base/osysresource.h"
 #include "kestar/devices/mapiclass.h"
+#include "tests/client/clientprogram_support.h"
 #include "tests/support/childprogram_support.h"
 #include "tests/support/logcapture_support.h"
 #include "tests/support/tempfolder_support.h"
 
 namespace {
-
-std::string S(const STRING &s)
-{
-    return s.IsNull() ? std::string("<NULL>") : std::string(s.GetBuffer(), static_cast<size_t>(s.Length()));
-}
 
 std::string Get(HASH &record, const char *name)
 {
@@ -42,19 +38,12 @@ int Lines(const std::string &text)
     return n;
 }
 
-class CALLHELPERSAPP : public ::testing::Test {
+class CALLHELPERSAPP : public CLIENTPROGRAMTEST {
 protected:
     void SetUp() override
     {
-        library = LoadLibraryA((TestProgramFolder() + "\\parlomatixenglish.dll").c_str());
-        ASSERT_NE(library, nullptr);
-        OSYS::SetLanguageModule(library);
-        ClientFolder = Work.File("client");
-        ASSERT_TRUE(CreateDirectoryA(ClientFolder.c_str(), nullptr));
-        std::string program = TestProgramFolder() + "\\parlomatix.exe";
-        std::string workdir = "/WORKDIR:" + ClientFolder;
-        char *entries[] = {&program[0], &workdir[0], nullptr};
-        ORVAKAPP::ProcessArguments(2, entries, 9);
+        ASSERT_NO_FATAL_FAILURE(LoadLanguage());
+        ASSERT_NO_FATAL_FAILURE(MakeClientFolder(nullptr));
         gOwnPort = "0";
         App.reset(new APP(0));
         ASSERT_NE(App->hWnd, nullptr);
@@ -62,30 +51,15 @@ protected:
         Args = Csv + ".args";
         Probe = "\"" + TestProgramFolder() + "\\lookupprobe.exe\" \"" + Csv + "\" ";
     }
-    void TearDown() override
-    {
-        App.reset();
-        ORVAKAPP::ResetForTests();
-        CLIENTTIMING::Reset();
-        gOwnPort = "6667";
-        gWorkDir = ".";
-        OSYS::SetLanguageModule(nullptr);
-        if (library)
-            FreeLibrary(library);
-    }
     int Secondary(const char *number, HASH &caller, const std::string &program)
     {
         return App->FindSecondaryCaller(number, number, caller, App->SecondaryCallers, App->SecondaryCallersLock,
                                         Csv.c_str(), 1, program.c_str());
     }
 
-    TEMPFOLDER Work;
-    std::string ClientFolder;
     std::string Csv;
     std::string Args;
     std::string Probe;
-    HMODULE library = nullptr;
-    std::unique_ptr<APP> App;
 };
 
 } // namespace

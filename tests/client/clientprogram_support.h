@@ -1,6 +1,7 @@
-// Shared by the tests that run the client object under Wine against the stand-in phone server: the
-// English language library, the stand-in with its state and call log in a temporary folder, the
-// client's own folder given to the program as /WORKDIR, and the globals put back afterwards.
+// Shared by the tests that run the client object under Wine, against the stand-in phone server or
+// without a server: the English language library, the stand-in with its state and call log in a
+// temporary folder, the client's own folder given to the program as /WORKDIR, and the globals put
+// back afterwards.
 // Windows only.
 #ifndef TESTS_CLIENT_CLIENTPROGRAM_SUPPORT_H
 #define TESTS_CLIENT_CLIENTPROGRAM_SUPPORT_H
@@ -46,13 +47,17 @@ template <class F> bool WaitUntil(F done, int ms = 10000)
 
 class CLIENTPROGRAMTEST : public ::testing::Test {
 protected:
-    // The English library as the language module, and the stand-in started with its state and
-    // call log in Work.
-    void StartServer()
+    // The English library as the language module.
+    void LoadLanguage()
     {
         library = LoadLibraryA((TestProgramFolder() + "\\parlomatixenglish.dll").c_str());
         ASSERT_NE(library, nullptr);
         OSYS::SetLanguageModule(library);
+    }
+    // The language, and the stand-in started with its state and call log in Work.
+    void StartServer()
+    {
+        ASSERT_NO_FATAL_FAILURE(LoadLanguage());
         CallLog = Work.File("calls.log");
         ASSERT_TRUE(Server.Start("/PORT:0 /HOST:standinhost /CONNECTTIMEOUT:3000 /PUSHTIMEOUT:5000 \"/STATE:" +
                                  Work.File("state") + "\" \"/CALLLOG:" + CallLog + "\""))
@@ -73,7 +78,7 @@ protected:
         char *entries[] = {&program[0], &workdir[0], nullptr};
         ORVAKAPP::ProcessArguments(2, entries, 9);
     }
-    // Ends the client and the stand-in and puts the globals back.
+    // Ends the client and the stand-in (when one was started) and puts the globals back.
     void EndClient()
     {
         App.reset();

@@ -15,17 +15,13 @@
 #include "kestar/base/orvakapp.h"
 #include "kestar/base/osysresource.h"
 #include "lang/resource_ids.h"
+#include "tests/client/clientprogram_support.h"
 #include "tests/support/childprogram_support.h"
 #include "tests/support/dialog_watcher_support.h"
 #include "tests/support/logcapture_support.h"
 #include "tests/support/tempfolder_support.h"
 
 namespace {
-
-std::string S(const STRING &s)
-{
-    return s.IsNull() ? std::string("<NULL>") : std::string(s.GetBuffer(), static_cast<size_t>(s.Length()));
-}
 
 struct MAKECALLRECORD {
     int calls = 0;
@@ -57,22 +53,15 @@ bool WaitForFile(const std::string &name, int ms)
     return false;
 }
 
-class DTMFCALLBACKTEST : public ::testing::Test {
+class DTMFCALLBACKTEST : public CLIENTPROGRAMTEST {
 protected:
     void SetUp() override
     {
-        library = LoadLibraryA((TestProgramFolder() + "\\parlomatixenglish.dll").c_str());
-        ASSERT_NE(library, nullptr);
-        OSYS::SetLanguageModule(library);
-        ClientFolder = Work.File("client");
-        ASSERT_TRUE(CreateDirectoryA(ClientFolder.c_str(), nullptr));
+        ASSERT_NO_FATAL_FAILURE(LoadLanguage());
+        ASSERT_NO_FATAL_FAILURE(MakeClientFolder(nullptr));
         HASH settings;
         settings["NetworkPrimaryServer"] = "";
         ASSERT_TRUE(settings.Save((ClientFolder + "\\parlomatix.ini").c_str()));
-        std::string program = TestProgramFolder() + "\\parlomatix.exe";
-        std::string workdir = "/WORKDIR:" + ClientFolder;
-        char *entries[] = {&program[0], &workdir[0], nullptr};
-        ORVAKAPP::ProcessArguments(2, entries, 9);
         CLIENTTIMING::Set(CLIENTTIMING::DTMFHINT, 10);
         gOwnPort = "0";
         App.reset(new APP(1));
@@ -90,13 +79,7 @@ protected:
         if (RealMakeCall)
             APP::MakeCall = RealMakeCall;
         SetEnvironmentVariableA("PLX_ARGPROBE_OUT", nullptr);
-        ORVAKAPP::ResetForTests();
-        CLIENTTIMING::Reset();
-        gOwnPort = "6667";
-        gWorkDir = ".";
-        OSYS::SetLanguageModule(nullptr);
-        if (library)
-            FreeLibrary(library);
+        EndClient();
     }
     void Configure(const char *mode, const char *outsideLine, const std::string &program = "")
     {
@@ -105,12 +88,8 @@ protected:
         App->SetSetting("CallbackSpecialProgram", program.c_str());
     }
 
-    TEMPFOLDER Work;
-    HMODULE library = nullptr;
-    std::string ClientFolder;
     std::string ProbeOut;
     std::string Probe;
-    std::unique_ptr<APP> App;
     APP::MAKECALLFUNCTION RealMakeCall = nullptr;
 };
 

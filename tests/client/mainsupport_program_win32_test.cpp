@@ -22,6 +22,7 @@
 #include "kestar/media/tifimage.h"
 #include "lang/resource_ids.h"
 #include "tests/client/tooldoubles_support.h"
+#include "tests/client/clientprogram_support.h"
 #include "tests/support/childprogram_support.h"
 #include "tests/support/dialog_watcher_support.h"
 #include "tests/support/faxpages_support.h"
@@ -29,11 +30,6 @@
 #include "tests/support/tempfolder_support.h"
 
 namespace {
-
-std::string S(const STRING &s)
-{
-    return s.IsNull() ? std::string("<NULL>") : std::string(s.GetBuffer(), static_cast<size_t>(s.Length()));
-}
 
 std::string Get(HASH &record, const char *name)
 {
@@ -109,19 +105,12 @@ private:
     bool hadDefault = false;
 };
 
-class MAINSUPPORTAPP : public ::testing::Test {
+class MAINSUPPORTAPP : public CLIENTPROGRAMTEST {
 protected:
     void SetUp() override
     {
-        library = LoadLibraryA((TestProgramFolder() + "\\parlomatixenglish.dll").c_str());
-        ASSERT_NE(library, nullptr);
-        OSYS::SetLanguageModule(library);
-        ClientFolder = Work.File("client");
-        ASSERT_TRUE(CreateDirectoryA(ClientFolder.c_str(), nullptr));
-        std::string program = TestProgramFolder() + "\\parlomatix.exe";
-        std::string workdir = "/WORKDIR:" + ClientFolder;
-        char *entries[] = {&program[0], &workdir[0], nullptr};
-        ORVAKAPP::ProcessArguments(2, entries, 9);
+        ASSERT_NO_FATAL_FAILURE(LoadLanguage());
+        ASSERT_NO_FATAL_FAILURE(MakeClientFolder(nullptr));
         gOwnPort = "0";
         APP::LogonAtStart = 0;
         App.reset(new APP(0));
@@ -136,15 +125,7 @@ protected:
     void TearDown() override
     {
         SetEnvironmentVariableA("PLX_ARGPROBE_OUT", nullptr);
-        App.reset();
-        APP::LogonAtStart = 1;
-        ORVAKAPP::ResetForTests();
-        CLIENTTIMING::Reset();
-        gOwnPort = "6667";
-        gWorkDir = ".";
-        OSYS::SetLanguageModule(nullptr);
-        if (library)
-            FreeLibrary(library);
+        EndClient();
     }
     // The arguments argprobe.exe was started with (waits for it), then forgets them.
     std::vector<std::string> Launched(int ms = 15000)
@@ -171,15 +152,11 @@ protected:
         return App->OpenMessage(file.c_str(), "Anna", "Office", "10:15", 7);
     }
 
-    TEMPFOLDER Work;
-    std::string ClientFolder;
     std::string Probe;
     std::string ProbeOut;
-    HMODULE library = nullptr;
     SOUNDPLAYERDOUBLE Player;
     FAXVIEWERDOUBLE Viewer;
     SMSDIALOGDOUBLE Sms;
-    std::unique_ptr<APP> App;
 };
 
 } // namespace
