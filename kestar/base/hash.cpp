@@ -90,7 +90,7 @@ inline size_t ValueRoom(const STRING &value)
 
 inline char *Put(char *out, const char *p, size_t n)
 {
-    std::memcpy(out, p, n);
+    TEXTRULES::CopyBytes(out, p, n);
     return out + n;
 }
 
@@ -188,7 +188,7 @@ void CopyInto(STRING &to, const STRING &from, char **text)
     }
     size_t n = static_cast<size_t>(from.StrLen);
     char *p = *text;
-    std::memcpy(p, from.Buffer, n);
+    TEXTRULES::CopyBytes(p, from.Buffer, n);
     p[n] = 0;
     Borrow(to, p, n, from.BlockSize, from.Flags & ~STRINGFLAG_BORROWED, from.CodePage);
     *text = p + n + 1;
@@ -463,6 +463,7 @@ struct alignas(8) HASH::BLOCK {
 struct alignas(8) HASH::NAMES {
     std::atomic<long> Refs;
     size_t Count;
+    bool InOrder; // each name sorts at or after the one before it
     STRING *Names() { return reinterpret_cast<STRING *>(this + 1); }
 };
 
@@ -498,12 +499,15 @@ HASH::NAMES *HASH::ShareNames(const char *const *texts, const size_t *lengths, s
         result->Count = n;
         char *text = reinterpret_cast<char *>(result->Names() + n);
         for (size_t i = 0; i < n; i++) {
-            std::memcpy(text, texts[i], lengths[i]);
+            TEXTRULES::CopyBytes(text, texts[i], lengths[i]);
             text[lengths[i]] = 0;
             new (result->Names() + i) STRING();
             Borrow(result->Names()[i], text, lengths[i], kFieldBlockSize, 0, 1252);
             text += lengths[i] + 1;
         }
+        result->InOrder = true;
+        for (size_t i = 1; result->InOrder && i < n; i++)
+            result->InOrder = !KeyLess(result->Names()[i].Buffer, result->Names()[i - 1].Buffer);
     }
     result->Refs.fetch_add(1); // the caller's
     NAMES *replaced = lastNames.exchange(result);
@@ -984,7 +988,15 @@ bool HASH::ParseText(const char *text, size_t len)
             // Read as a signed decimal number and kept as 32 bits, so that what the writer puts
             // out ("%lu") always reads back the same in both builds.
             char digits[64];
-            if (rawLen < sizeof digits && !NeedsDecoding(raw, rawLen)) {
+            size_t plain = 0; // plain digits, as this system writes the handle
+            while (plain < rawLen && plain < 18 && raw[plain] >= '0' && raw[plain] <= '9')
+                plain++;
+            if (plain > 0 && plain == rawLen) {
+                long long number = 0;
+                for (size_t k = 0; k < plain; k++)
+                    number = number * 10 + (raw[k] - '0');
+                Handle = static_cast<uint32_t>(number);
+            } else if (rawLen < sizeof digits && !NeedsDecoding(raw, rawLen)) {
                 std::memcpy(digits, raw, rawLen);
                 digits[rawLen] = 0;
                 Handle = static_cast<uint32_t>(std::strtoll(digits, nullptr, 10));
@@ -1016,7 +1028,7 @@ bool HASH::ParseText(const char *text, size_t len)
         } else {
             // Escapes are unescaped in place (the text only gets shorter); a bad one is left to
             // the reader that reports it.
-            std::memcpy(out, raw, rawLen);
+            TEXTRULES::CopyBytes(out, raw, rawLen);
             long long unescaped = escapes && TEXTRULES::FindByte(raw, rawLen, '\\') ? UnescapeInPlace(out, rawLen)
                                                                                    : static_cast<long long>(rawLen);
             if (unescaped < 0) {
@@ -1040,9 +1052,13 @@ bool HASH::ParseText(const char *text, size_t len)
         nameSet = b->Shared;
     else if (count > first)
         nameSet = nullptr;
+    // The records of a list share their names, and with them whether they are in order.
     bool sorted = true;
-    for (int i = first + 1; sorted && i < count; i++)
-        sorted = !KeyLess(table[i]->Name->Buffer, table[i - 1]->Name->Buffer);
+    if (first == 0 && !ownNames && b->Used > 0 && static_cast<size_t>(count) == b->Used)
+        sorted = b->Shared->InOrder;
+    else
+        for (int i = first + 1; sorted && i < count; i++)
+            sorted = !KeyLess(table[i]->Name->Buffer, table[i - 1]->Name->Buffer);
     // Names in order, equal ones in their order of arrival.  What this system wrote is in order
     // already; anything else is sorted in O(n log n).
     if (!sorted || (first > 0 && count > first && KeyLess(table[first]->Name->Buffer, table[first - 1]->Name->Buffer)))

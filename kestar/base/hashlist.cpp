@@ -208,8 +208,10 @@ int HASHLIST::Load(const char *path)
     // The file is read piece by piece into one buffer, and the whole sections of each piece go
     // to the records at once: the records copy what they keep, and a phone book's text held
     // whole beside its records would be as many fresh memory pages again.  The buffer grows
-    // only for a section longer than a piece.
-    size_t room = 1 << 20, used = 0;
+    // only for a section longer than a piece.  A piece stays below the size from which the
+    // Windows heap takes blocks fresh from the system (about 512 KB on 32-bit Windows), so that
+    // reading a file reuses the heap's memory instead of paying fresh pages each time.
+    size_t room = 256 << 10, used = 0;
     char *buffer = static_cast<char *>(std::malloc(room));
     bool ok = buffer != nullptr;
     while (ok) {

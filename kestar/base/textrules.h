@@ -36,6 +36,41 @@ inline const char *FindByte(const char *p, size_t n, char c)
     return nullptr;
 }
 
+// Copies n bytes from p to out (not overlapping).  The names and values of records are a few
+// bytes each: copied here without a call into the C library, which on Windows is a call into
+// another module for every value.  Longer runs go to memcpy.
+inline void CopyBytes(char *out, const char *p, size_t n)
+{
+    if (n > 32) {
+        std::memcpy(out, p, n);
+    } else if (n >= 8) {
+        // Words from the front and from the back, overlapping where they meet.
+        uint64_t a, b, c, d;
+        std::memcpy(&a, p, 8);
+        std::memcpy(&b, p + n - 8, 8);
+        if (n > 16) {
+            std::memcpy(&c, p + 8, 8);
+            std::memcpy(&d, p + n - 16, 8);
+            std::memcpy(out + 8, &c, 8);
+            std::memcpy(out + n - 16, &d, 8);
+        }
+        std::memcpy(out, &a, 8);
+        std::memcpy(out + n - 8, &b, 8);
+    } else if (n >= 4) {
+        uint32_t a, b;
+        std::memcpy(&a, p, 4);
+        std::memcpy(&b, p + n - 4, 4);
+        std::memcpy(out, &a, 4);
+        std::memcpy(out + n - 4, &b, 4);
+    } else if (n > 0) {
+        // First, middle and last cover 1 to 3 bytes.
+        char first = p[0], middle = p[n / 2], last = p[n - 1];
+        out[0] = first;
+        out[n / 2] = middle;
+        out[n - 1] = last;
+    }
+}
+
 inline char *FindByte(char *p, size_t n, char c)
 {
     return const_cast<char *>(FindByte(static_cast<const char *>(p), n, c));

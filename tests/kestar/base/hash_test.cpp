@@ -122,6 +122,11 @@ TEST(HASH, ReadsTextForm)
         {"'={{' without '}}' is escaped text", "k=={{YQ\n", 0, "(NULL)", {{"k", "={{YQ"}}},
         {"handle read as a number", "#Handle=12abc\n", 12, "(NULL)", {}},
         {"negative handle keeps 32 bits", "#Handle=-1\n", 4294967295u, "(NULL)", {}},
+        {"handle above 32 bits keeps the low 32", "#Handle=4294967297\n", 1, "(NULL)", {}},
+        {"handle of 18 digits", "#Handle=123456789012345678\n", 2788225870u, "(NULL)", {}},
+        {"handle past 64 bits is the largest number", "#Handle=99999999999999999999\n", 4294967295u, "(NULL)", {}},
+        {"handle with leading zeros", "#Handle=0042\n", 42, "(NULL)", {}},
+        {"handle after a blank", "#Handle= 5\n", 5, "(NULL)", {}},
         {"'#' names other than handle and key are comments", "#Handles=3\n#Keys=x\n", 0, "(NULL)", {}},
         {"empty name", "=v\n", 0, "(NULL)", {{"", "v"}}},
         {"no line feed anywhere", "a=1", 0, "(NULL)", {{"a", "1"}}},
@@ -140,11 +145,12 @@ TEST(HASH, ReadsTextForm)
 TEST(HASH, LinesSplitAtTheirFirstEqualsSignWhateverTheirLength)
 {
     // Names and values of every length up to a few words, with "=" and escapes inside values and
-    // the next line's "=" close behind, with LF and CR LF line ends.
+    // the next line's "=" close behind, with LF and CR LF line ends; each record written and read
+    // again is the same.
     LOGCAPTURE log;
     int lines = 0;
-    for (int nameLen = 1; nameLen <= 17; nameLen++) {
-        for (int valueLen = 0; valueLen <= 17; valueLen++) {
+    for (int nameLen = 1; nameLen <= 35; nameLen++) {
+        for (int valueLen = 0; valueLen <= 35; valueLen++) {
             for (const char *end : {"\n", "\r\n"}) {
                 std::string name(static_cast<size_t>(nameLen), 'n');
                 std::string value(static_cast<size_t>(valueLen), 'v'), unescaped = value;
@@ -157,6 +163,8 @@ TEST(HASH, LinesSplitAtTheirFirstEqualsSignWhateverTheirLength)
                 std::string text = name + "=" + value + end + "x=y" + end + name + "z" + end;
                 HASH h(text.c_str());
                 EXPECT_EQ(Entries(h), (ENTRIES{{name, unescaped}, {"x", "y"}})) << text;
+                HASH again(h.ToString());
+                EXPECT_EQ(Entries(again), Entries(h)) << text;
                 lines++;
             }
         }
@@ -274,6 +282,21 @@ TEST(HASH, RecordsReadAlikeShareTheirNamesYetChangeAlone)
     EXPECT_EQ(TextOf(copy.ToString()), "Name=caller 1\nNumber=1\n");
     EXPECT_EQ(TextOf(second.ToString()), "Name=caller 1\nNumber=2\n");
     EXPECT_EQ(TextOf(other.GetKeyAt(0)), "Other");
+}
+
+TEST(HASH, RecordsReadAlikeAreSortedAlike)
+{
+    // Records that share their names share whether those names are in order: each record read
+    // with names out of order is sorted, whatever the record before it had.
+    const char *texts[] = {"b=1\na=2\n", "b=3\na=4\n", "a=5\nb=6\n", "a=7\nb=8\n", "x=1\nX=2\n",
+                           "x=3\nX=4\n", "b=9\na=10\n"};
+    const ENTRIES expected[] = {{{"a", "2"}, {"b", "1"}}, {{"a", "4"}, {"b", "3"}}, {{"a", "5"}, {"b", "6"}},
+                                {{"a", "7"}, {"b", "8"}}, {{"x", "1"}, {"X", "2"}}, {{"x", "3"}, {"X", "4"}},
+                                {{"a", "10"}, {"b", "9"}}};
+    for (size_t i = 0; i < sizeof texts / sizeof texts[0]; i++) {
+        HASH h(texts[i]);
+        EXPECT_EQ(Entries(h), expected[i]) << texts[i];
+    }
 }
 
 TEST(HASH, RecordsMadeAndFreedInAnyOrderKeepTheirContent)
