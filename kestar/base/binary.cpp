@@ -35,6 +35,46 @@ CRITSECT *PoolLock()
     return lock;
 }
 
+// ---- The last large buffer freed (Windows) --------------------------------------------------------
+// The Windows heap gives a block of a megabyte or more fresh pages from the system every time and
+// returns them when it is freed; the text of a large list (a phone book's is megabytes) is built
+// and freed again at every save or transfer, and each fresh page costs a fault.  The last such
+// buffer freed is kept for the next one of about its size, as the C library's heap does on other
+// systems with blocks of up to 32 MB.  Guarded by PoolLock().
+#if defined(_WIN32)
+constexpr STRING_SIZE_T kKeepFrom = 1 << 20;
+constexpr STRING_SIZE_T kKeepUpTo = 32 << 20;
+char *gKept = nullptr;
+STRING_SIZE_T gKeptSize = 0;
+
+// The kept buffer when it holds size bytes without wasting more than half of it.
+char *TakeKept(STRING_SIZE_T size)
+{
+    char *buffer = nullptr;
+    CRITSECT *lock = PoolLock();
+    lock->Enter();
+    if (gKept != nullptr && gKeptSize >= size && gKeptSize / 2 <= size) {
+        buffer = gKept;
+        gKept = nullptr;
+        gKeptSize = 0;
+    }
+    lock->Leave();
+    return buffer;
+}
+
+// Keeps buffer (size bytes) in place of the one kept before, which goes back to the heap.
+void Keep(char *buffer, STRING_SIZE_T size)
+{
+    CRITSECT *lock = PoolLock();
+    lock->Enter();
+    char *older = gKept;
+    gKept = buffer;
+    gKeptSize = size;
+    lock->Leave();
+    free(older);
+}
+#endif
+
 char *PoolAlloc(STRING_SIZE_T size)
 {
     if (size == STRING_DEFAULT_BLOCKSIZE && !gPoolClosed.load()) {
@@ -47,6 +87,12 @@ char *PoolAlloc(STRING_SIZE_T size)
         if (buffer != nullptr)
             return buffer;
     }
+#if defined(_WIN32)
+    if (size >= kKeepFrom && size <= kKeepUpTo && !gPoolClosed.load()) {
+        if (char *buffer = TakeKept(size))
+            return buffer;
+    }
+#endif
     return static_cast<char *>(malloc(static_cast<size_t>(size)));
 }
 
@@ -66,6 +112,12 @@ void PoolFree(char *buffer, STRING_SIZE_T size)
         if (kept)
             return;
     }
+#if defined(_WIN32)
+    if (size >= kKeepFrom && size <= kKeepUpTo && !gPoolClosed.load()) {
+        Keep(buffer, size);
+        return;
+    }
+#endif
     free(buffer);
 }
 
@@ -219,6 +271,11 @@ void BINARY::CloseBufferPool()
     lock->Enter();
     while (gPoolCount > 0)
         free(gPoolStack[--gPoolCount]);
+#if defined(_WIN32)
+    free(gKept);
+    gKept = nullptr;
+    gKeptSize = 0;
+#endif
     gPoolClosed.store(true);
     lock->Leave();
     delete lock;

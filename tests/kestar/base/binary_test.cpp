@@ -85,6 +85,34 @@ TEST(BINARY, FreedSmallBuffersComeBackFromThePool)
     EXPECT_EQ(0, b.Buffer[95]) << "a recycled buffer is cleared";
 }
 
+TEST(BINARY, LargeBuffersFreedAndTakenAgainStartCleared)
+{
+    // A large text built and freed again (a list's text at every save) is followed by another of
+    // about its size.  On Windows the freed buffer is kept for it instead of fresh pages from the
+    // system; either way the new buffer holds nothing of the old content.
+    const STRING_SIZE_T sizes[] = {3 << 20, 3 << 20, (3 << 20) - 4096, 5 << 20, 2 << 20};
+    const char *previous = nullptr;
+    for (STRING_SIZE_T size : sizes) {
+        SCOPED_TRACE(size);
+        STRING s;
+        s.Make(size);
+        ASSERT_NE(s.Buffer, nullptr);
+        EXPECT_EQ(std::string(s.Buffer, static_cast<size_t>(s.BufLen)), std::string(static_cast<size_t>(s.BufLen), '\0'));
+#if defined(_WIN32)
+        if (size == (3 << 20) - 4096)
+            EXPECT_EQ(s.Buffer, previous) << "the last large buffer freed is taken again";
+#endif
+        std::memset(s.Buffer, 'x', static_cast<size_t>(s.BufLen));
+        previous = s.Buffer;
+    }
+    STRING written;
+    char *room = written.Reserve(4 << 20);
+    std::memset(room, 'y', 4 << 20);
+    written.Extend(10);
+    EXPECT_EQ(TextOf(written), "yyyyyyyyyy");
+    EXPECT_EQ(written.Buffer[written.BufLen - 1], 0);
+}
+
 TEST(BINARY, LongContentSwitchesToGrowingBlocks)
 {
     LOGCAPTURE log;
