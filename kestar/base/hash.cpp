@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "kestar/base/atomicfile.h"
+#include "kestar/base/atomicwriter.h"
 #include "kestar/base/critsect.h"
 #include "kestar/base/logit.h"
 #include "kestar/base/osysfile.h"
@@ -1074,7 +1075,8 @@ size_t HASH::TextSizeGuess() const
     return 32 + (text > 0 ? text : 24 * static_cast<size_t>(count));
 }
 
-HASH::WRITER::WRITER(STRING &out, size_t expected) : P(nullptr), Out(out), Limit(nullptr)
+HASH::WRITER::WRITER(STRING &out, size_t expected)
+    : P(nullptr), Out(out), Limit(nullptr), Sink(nullptr), failed(false)
 {
     if (expected > 0x7FFF0000u - 64)
         expected = 0x7FFF0000u - 64;
@@ -1082,8 +1084,41 @@ HASH::WRITER::WRITER(STRING &out, size_t expected) : P(nullptr), Out(out), Limit
     Limit = Out.Buffer + Out.BufLen - 1;
 }
 
+HASH::WRITER::WRITER(STRING &buffer, size_t size, ATOMICWRITER *sink)
+    : P(nullptr), Out(buffer), Limit(nullptr), Sink(sink), failed(false)
+{
+    if (size < 256)
+        size = 256;
+    if (size > 0x7FFF0000u - 64)
+        size = 0x7FFF0000u - 64;
+    P = Out.Reserve(static_cast<STRING_SIZE_T>(size));
+    Limit = Out.Buffer + Out.BufLen - 1;
+}
+
+void HASH::WRITER::Drain()
+{
+    char *start = Out.Buffer + Out.StrLen;
+    size_t n = static_cast<size_t>(P - start);
+    if (n > 0 && !failed && !Sink->Write(start, n))
+        failed = true;
+    P = start;
+}
+
 void HASH::WRITER::Grow(size_t n)
 {
+    if (Sink) {
+        Drain();
+        if (static_cast<size_t>(Limit - P) >= n)
+            return;
+        // One piece larger than the whole buffer (a long value): the buffer grows to hold it.
+        if (n >= 0x7FFF0000u - 64) {
+            LOGIT::Assert(0, "size<0x7FFF0000", __FILE__, __LINE__, "HASH text", 0);
+            LOGIT::OrderlyStop();
+        }
+        P = Out.Reserve(static_cast<STRING_SIZE_T>(n));
+        Limit = Out.Buffer + Out.BufLen - 1;
+        return;
+    }
     // The written bytes are kept; the buffer at least doubles, so a text that was guessed too
     // short costs a few copies, not one per record.
     size_t used = static_cast<size_t>(P - Out.Buffer);
@@ -1101,9 +1136,16 @@ void HASH::WRITER::Grow(size_t n)
     Limit = Out.Buffer + Out.BufLen - 1;
 }
 
-void HASH::WRITER::Finish()
+bool HASH::WRITER::Finish()
 {
+    if (Sink) {
+        Drain();
+        // The buffer's content is as it was (its terminator back in place).
+        Out.Extend(0);
+        return !failed;
+    }
     Out.Extend(static_cast<STRING_SIZE_T>(P - (Out.Buffer + Out.StrLen)));
+    return true;
 }
 
 void HASH::WriteText(WRITER &w, bool crlf) const

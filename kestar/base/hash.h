@@ -14,6 +14,8 @@
 #include "kestar/base/string.h"
 #include "kestar/base/stringarray.h"
 
+class ATOMICWRITER;
+
 class HASH {
 public:
     HASH();
@@ -116,11 +118,17 @@ private:
     // reported and skipped.  Returns true when a "#Key=" line was seen.  Only for a record that
     // no other thread can see yet (being constructed or read into a list): it takes no locks.
     bool ParseText(const char *p, size_t len);
-    // Writes a text straight into the buffer of a string (BINARY::Reserve), growing it as needed.
+    // Writes a text straight into the buffer of a string (BINARY::Reserve), growing it as needed;
+    // or, given a sink, through a buffer of fixed size whose bytes go to the sink whenever it is
+    // full, so that a long text never has to be held whole.
     class WRITER {
     public:
-        // expected: the bytes the text will probably take.
+        // expected: the bytes the text will probably take.  The text becomes out's content.
         WRITER(STRING &out, size_t expected);
+        // buffer: out (an empty string) is the buffer, of at least size bytes (more only for a
+        // single piece larger than that); the text goes to sink (borrowed, must outlive the
+        // writer).  After a failed sink write nothing more goes to the sink.
+        WRITER(STRING &buffer, size_t size, ATOMICWRITER *sink);
         // Where the next n bytes go; the writer moves P past what it wrote.
         char *Room(size_t n)
         {
@@ -128,14 +136,21 @@ private:
                 Grow(n);
             return P;
         }
-        // The written bytes become the string's content.
-        void Finish();
+        // The written bytes become the string's content, or go to the sink.  false when a sink
+        // write failed (the sink's Error tells why).
+        bool Finish();
+        // true once a sink write failed: what is written from then on is dropped.
+        bool Failed() const { return failed; }
         char *P;
 
     private:
         void Grow(size_t n);
+        // Hands the bytes written into the buffer to the sink and starts the buffer anew.
+        void Drain();
         STRING &Out;
         char *Limit;
+        ATOMICWRITER *Sink; // borrowed; null: the text is built in Out
+        bool failed;
     };
     // Appends the text form; with crlf every line ends with CR LF, as in a file.  The caller holds
     // this record's lock.

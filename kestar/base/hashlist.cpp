@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "kestar/base/atomicwriter.h"
 #include "kestar/base/filename.h"
 #include "kestar/base/logit.h"
 #include "kestar/base/osysfile.h"
@@ -109,25 +110,22 @@ char *PutHeader(char *out, int i, bool crlf)
 
 } // namespace
 
-STRING HASHLIST::BuildText(bool crlf)
+size_t HASHLIST::TextSizeGuess(bool crlf)
 {
-    // The list's lock is held throughout (the order list, then record, as in Save), so the
-    // records can be read straight from the table; each record is written under one hold of its
-    // lock.
-    ScopeLock<HASHLIST> listLock(*this);
     int n = NumItems();
-    // One buffer for the whole text, sized from what the records hold (the writer still grows it
-    // where escapes or changed values make the text longer): building a phone book's text by
-    // doubling would copy it several times over and touch twice the memory.
     size_t guess = 64;
     for (int i = 0; i < n; i++)
         guess += 16 + ppItems[i]->TextSizeGuess();
     if (crlf)
         guess += guess / 16;
-    guess += guess / 32;
-    STRING out;
-    HASH::WRITER w(out, guess);
-    for (int i = 0; i < n; i++) {
+    return guess + guess / 32;
+}
+
+void HASHLIST::WriteText(HASH::WRITER &w, bool crlf)
+{
+    // The records are read straight from the table under the list's lock.
+    int n = NumItems();
+    for (int i = 0; i < n && !w.Failed(); i++) {
         HASH *record = ppItems[i];
         HASH::HOLD lock(*record);
         w.P = PutHeader(w.Room(20), i, crlf);
@@ -138,6 +136,18 @@ STRING HASHLIST::BuildText(bool crlf)
         *p++ = '\n';
         w.P = p;
     }
+}
+
+STRING HASHLIST::BuildText(bool crlf)
+{
+    // The list's lock is held throughout (the order list, then record, as in Save).
+    ScopeLock<HASHLIST> listLock(*this);
+    // One buffer for the whole text, sized from what the records hold (the writer still grows it
+    // where escapes or changed values make the text longer): building a phone book's text by
+    // doubling would copy it several times over and touch twice the memory.
+    STRING out;
+    HASH::WRITER w(out, TextSizeGuess(crlf));
+    WriteText(w, crlf);
     w.Finish();
     return out;
 }
@@ -146,6 +156,15 @@ STRING HASHLIST::ToString()
 {
     return BuildText(false);
 }
+
+namespace {
+
+// The buffer through which a list goes to its file.  Beside a phone book's records its whole text
+// would cost its size again; and up to 256 KB the Windows heap keeps the block from save to save
+// instead of handing out fresh pages from the system each time.
+const size_t kSaveBuffer = 256 * 1024 - 64;
+
+} // namespace
 
 int HASHLIST::Save(const char *path)
 {
@@ -156,8 +175,23 @@ int HASHLIST::Save(const char *path)
         ScopeLock<HASHLIST> lock(*this);
         int n = NumItems();
         // The file has CR LF line ends, as the Windows text-mode streams wrote them; written so
-        // byte for byte in the native build too.
-        rc = HASH::SaveText(path, BuildText(true), error, sizeof error) ? (n > 0 ? n : 1) : 0;
+        // byte for byte in the native build too.  It replaces the old one only when complete.
+        ATOMICWRITER file;
+        bool ok = file.Open(path);
+        if (ok) {
+            size_t guess = TextSizeGuess(true);
+            STRING buffer;
+            HASH::WRITER w(buffer, guess < kSaveBuffer ? guess : kSaveBuffer, &file);
+            WriteText(w, true);
+            bool written = w.Finish();
+            // (After a failed write Commit only reports that failure again, as the last error.)
+            ok = file.Commit() && written;
+        }
+        if (ok)
+            std::snprintf(error, sizeof error, "OK");
+        else
+            OSYSFILE::LastErrorText(error, sizeof error);
+        rc = ok ? (n > 0 ? n : 1) : 0;
     }
     if (rc == 0)
         LOGIT::Printf("HASHLIST::Save %s failed: %s\n", STR::SafeText(path, "HASHLIST::Save"), error);

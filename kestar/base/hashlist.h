@@ -64,6 +64,11 @@ public:
 private:
     // The list text form; with crlf every line ends with CR LF, as in a file.
     STRING BuildText(bool crlf);
+    // About the bytes of the text form, from what the records hold.  The caller holds the lock.
+    size_t TextSizeGuess(bool crlf);
+    // Writes the text form to w, each record under one hold of its lock; stops early once w's
+    // sink failed.  The caller holds the list's lock.
+    void WriteText(HASH::WRITER &w, bool crlf);
     // Reads the list text form [p, p+len) and appends its records; fromFile selects the file
     // reading (CR LF as LF, header numbers ignored).  Returns the number of records appended.
     int ReadText(const char *p, size_t len, bool fromFile);

@@ -2,16 +2,27 @@
 // hand-edited files, handles and sorting.
 #include "kestar/base/hashlist.h"
 
+#include "kestar/base/osysfile.h"
+
 #include "tests/support/bytes_support.h"
 #include "tests/support/logcapture_support.h"
 #include "tests/support/tempfolder_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -281,6 +292,113 @@ TEST(HASHLIST, SaveFailureIsReportedAndKeepsTheOldFile)
     EXPECT_EQ(list.Save(dir.File("missing/callers.ini").c_str()), 0);
     EXPECT_EQ(list.Save(dir.Path().c_str()), 0);
     EXPECT_EQ(ReadWholeFile(file), "[#0]\r\nName=Ann\r\n\r\n");
+}
+
+// The text with every line feed preceded by a CR, as a file holds it.
+std::string WithCrLf(const std::string &text)
+{
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n')
+            crlf += '\r';
+        crlf += c;
+    }
+    return crlf;
+}
+
+// A list whose text is several times the buffer Save writes it through (256 KB): many records
+// with escapes, and one value longer than the whole buffer.
+void FillLongList(HASHLIST &list, int records)
+{
+    for (int i = 0; i < records; i++) {
+        HASH h;
+        h.Handle = static_cast<uint32_t>(i + 1);
+        h["Name"] = StringOf("Caller " + std::to_string(i));
+        h["Comment"] = StringOf("line one\nline two = \\ \x01 " + std::string(static_cast<size_t>(i % 300), 'c'));
+        if (i == records / 2)
+            h["Picture"] = StringOf(std::string(700 * 1024, 'p'));
+        list.AddItem(h);
+    }
+}
+
+// The names in a folder, sorted: no temporary file may stay behind.
+std::string FolderListing(const std::string &folder)
+{
+    std::vector<std::string> names;
+    for (const auto &e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string listing;
+    for (const std::string &name : names)
+        listing += name + ";";
+    return listing;
+}
+
+TEST(HASHLIST, SaveWritesLongListsInPiecesByteForByte)
+{
+    TEMPFOLDER dir;
+    std::string file = dir.File("callers.ini");
+    HASHLIST list;
+    FillLongList(list, 3000);
+    std::string expected = WithCrLf(TextOf(list.ToString()));
+    ASSERT_GT(expected.size(), 4u * 256 * 1024);
+    LOGCAPTURE log;
+    ASSERT_EQ(list.Save(file.c_str()), 3000);
+    EXPECT_EQ(ReadWholeFile(file), expected);
+    EXPECT_EQ(FolderListing(dir.Path()), "callers.ini;");
+    EXPECT_EQ(log.CountLines("HASHLIST::Save " + file), 1);
+    EXPECT_EQ(log.CountLines("HASHLIST::Save returns rc 3000"), 1);
+    EXPECT_EQ(log.Conditions(), std::vector<std::string>{});
+}
+
+// The system's text for an error code, as the save's log line gives it.
+std::string SystemText(int code)
+{
+#if defined(_WIN32)
+    SetLastError(static_cast<DWORD>(code));
+#else
+    errno = code;
+#endif
+    char text[256];
+    OSYSFILE::LastErrorText(text, sizeof text);
+    return text;
+}
+
+TEST(HASHLIST, FailedSaveKeepsThePreviousFileByteForByte)
+{
+    TEMPFOLDER dir;
+    std::string file = dir.File("callers.ini");
+    HASHLIST list;
+    FillLongList(list, 2000);
+    ASSERT_EQ(list.Save(file.c_str()), 2000);
+    const std::string previous = ReadWholeFile(file);
+    list.AddItem(Record(0, {{"Name", "Bob"}}));
+    LOGCAPTURE log;
+#if defined(_WIN32)
+    // A read-only file is refused before anything is written.
+    ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    int rc = list.Save(file.c_str());
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const int code = ERROR_ACCESS_DENIED;
+#else
+    // The file size limit (which even root cannot pass) lets the first piece through and fails a
+    // later one: the save stops there.
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 300 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    int rc = list.Save(file.c_str());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    const int code = EFBIG;
+#endif
+    EXPECT_EQ(rc, 0);
+    EXPECT_TRUE(ReadWholeFile(file) == previous);
+    EXPECT_EQ(FolderListing(dir.Path()), "callers.ini;");
+    EXPECT_EQ(log.CountLines("HASHLIST::Save " + file + " failed: " + SystemText(code)), 1);
+    EXPECT_EQ(log.CountLines("HASHLIST::Save returns rc 0"), 1);
 }
 
 TEST(HASHLIST, HandlesAndSearch)
