@@ -26,6 +26,11 @@ public:
     explicit HASH(const char *text);
     virtual ~HASH();
 
+    // Records are many and small, made and freed a list at a time: they come from the records'
+    // own storage (kestar/base/recordmemory.h).
+    static void *operator new(size_t bytes);
+    static void operator delete(void *p, size_t bytes);
+
     // Copies handle, names, values, LockTable and Key (this record's arrays are freed first).
     void Assign(const HASH &other);
     HASH &operator=(const HASH &other);

@@ -12,6 +12,7 @@
 #include "kestar/base/mutexsem.h"
 
 #include "kestar/base/logit.h"
+#include "kestar/base/recordmemory.h"
 #include "kestar/base/winwait.h"
 
 #include <windows.h>
@@ -28,6 +29,12 @@ struct FASTMUTEX {
     std::atomic<long> Waiters{0};    // threads in Contend
     std::atomic<HANDLE> Wake{nullptr}; // owned: auto-reset event for waiters, made on demand
     HANDLE Named = nullptr;          // owned: the kernel mutex of a named lock, else null
+
+    // Every record has a lock: they come from the records' storage, as the records do, rather
+    // than from the heap one by one.
+    static void *operator new(size_t bytes, const std::nothrow_t &) noexcept { return RECORDMEMORY::Get(bytes); }
+    static void operator delete(void *p, const std::nothrow_t &) noexcept { RECORDMEMORY::Put(p, sizeof(FASTMUTEX)); }
+    static void operator delete(void *p, size_t bytes) { RECORDMEMORY::Put(p, bytes); }
 };
 
 // Results numbered as the Win32 wait codes, so the log lines read as before.
