@@ -130,9 +130,9 @@ private:
     public:
         // expected: the bytes the text will probably take.  The text becomes out's content.
         WRITER(STRING &out, size_t expected);
-        // buffer: out (an empty string) is the buffer, of at least size bytes (more only for a
-        // single piece larger than that); the text goes to sink (borrowed, must outlive the
-        // writer).  After a failed sink write nothing more goes to the sink.
+        // The text goes to sink (borrowed, must outlive the writer) in pieces; buffer (an empty
+        // string) holds each piece and gets room for size bytes (more only for one piece larger
+        // than that).  After a failed sink write nothing more goes to the sink.
         WRITER(STRING &buffer, size_t size, ATOMICWRITER *sink);
         // Where the next n bytes go; the writer moves P past what it wrote.
         char *Room(size_t n)
