@@ -10,17 +10,29 @@
 
 #include "kestar/base/binary.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace TEXTRULES {
 
-// The first byte c in [p, p + n), or null.  Eight bytes at a time: the C library's memchr of some
-// runtimes (Wine's among them) looks at one byte at a time, and the list readers search every
-// line of a phone book.
+// The first byte c in [p, p + n), or null.  Sixteen bytes at a time where the processor has SSE2,
+// else eight: the C library's memchr of some runtimes (Wine's among them) looks at one byte at a
+// time, and the list readers search every line of a phone book.
 inline const char *FindByte(const char *p, size_t n, char c)
 {
 #if defined(__GLIBC__)
     return static_cast<const char *>(std::memchr(p, c, n)); // glibc's is faster still
 #endif
     const char *end = p + n;
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(c);
+    for (; end - p >= 16; p += 16) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        if (unsigned at = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted))))
+            return p + __builtin_ctz(at);
+    }
+#endif
     const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
     const uint64_t pattern = ones * static_cast<unsigned char>(c);
     for (; end - p >= 8; p += 8) {
