@@ -278,7 +278,10 @@ template <class TYPE> void DYNARRAY<TYPE>::FreeItems()
 {
     HOLD hold(pLock);
     if (ppItems != nullptr) {
-        for (STRING_SIZE_T i = 0; i < MaxItems; i++) {
+        // Last first, as DeleteAll does and as C++ ends an array: storage that hands out what was
+        // freed last first (the records' own does) then gives the next list its pieces in the
+        // order of the last one, not reversed at every turn.
+        for (STRING_SIZE_T i = MaxItems - 1; i >= 0; i--) {
             delete ppItems[i];
             ppItems[i] = nullptr;
         }
