@@ -1004,6 +1004,13 @@ bool HASH::ParseText(const char *text, size_t len)
     return sawKey;
 }
 
+void HASH::Prefetch() const
+{
+    recordLock.Prefetch();
+    __builtin_prefetch(table);
+    __builtin_prefetch(blocks);
+}
+
 size_t HASH::TextSizeGuess() const
 {
     // A record read or copied holds about its text in its blocks; names added one by one count

@@ -157,6 +157,8 @@ private:
         ATOMICWRITER *Sink; // borrowed; null: the text is built in Out
         bool failed;
     };
+    // Asks the processor to fetch the record's table and texts, which are about to be read.
+    void Prefetch() const;
     // Appends the text form; with crlf every line ends with CR LF, as in a file.  The caller holds
     // this record's lock.
     void WriteText(WRITER &out, bool crlf) const;

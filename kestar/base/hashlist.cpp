@@ -127,6 +127,12 @@ void HASHLIST::WriteText(HASH::WRITER &w, bool crlf)
     int n = NumItems();
     for (int i = 0; i < n && !w.Failed(); i++) {
         HASH *record = ppItems[i];
+        // The records of a list made after others were freed lie all over the memory: the next
+        // ones are fetched while this one is written.
+        if (i + 2 < n)
+            __builtin_prefetch(ppItems[i + 2]);
+        if (i + 1 < n)
+            ppItems[i + 1]->Prefetch();
         HASH::HOLD lock(*record);
         w.P = PutHeader(w.Room(20), i, crlf);
         record->WriteText(w, crlf);
