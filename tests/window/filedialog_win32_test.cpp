@@ -199,9 +199,38 @@ TEST(FILEDIALOG, CancelReturnsNullAndLogsErrorZero)
     EXPECT_EQ(log.CountLines("AskFilenameDlg returns err 0"), 1) << log.Text();
 }
 
+// A folder right under the system drive's root, removed again at the end of the test.  The
+// browser walks its tree down to the start folder level by level; in a freshly made Wine prefix it
+// does not always find the profile's Temp folder among the profile's children, so the test's
+// folder stays out of the profile.
+class ROOTFOLDER {
+public:
+    ROOTFOLDER()
+    {
+        char windows[MAX_PATH] = "C:\\";
+        GetWindowsDirectoryA(windows, sizeof windows);
+        char name[MAX_PATH];
+        for (int i = 0; i < 100 && path.empty(); i++) {
+            std::snprintf(name, sizeof name, "%.3splxbrowse_%lu_%d", windows, GetCurrentProcessId(), i);
+            if (CreateDirectoryA(name, nullptr))
+                path = name;
+        }
+    }
+    ~ROOTFOLDER()
+    {
+        if (!path.empty())
+            RemoveDirectoryA(path.c_str());
+    }
+    const std::string &Path() const { return path; }
+
+private:
+    std::string path;
+};
+
 TEST(FILEDIALOG, FolderBrowserOnStartFolder)
 {
-    TEMPFOLDER folder;
+    ROOTFOLDER folder;
+    ASSERT_FALSE(folder.Path().empty());
     STRING chosen("unchanged");
     {
         // The browser expands its tree to the start folder after it appears, sooner or later
