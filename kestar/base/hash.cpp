@@ -1130,18 +1130,6 @@ STRING HASH::ToString()
     return out;
 }
 
-int HASH::SaveText(const char *path, const STRING &file, char *error, size_t errorSize)
-{
-    int code = 0;
-    size_t length = file.Buffer ? static_cast<size_t>(file.StrLen) : 0;
-    bool ok = ATOMICFILE::WriteReplace(path, file.Buffer, length, &code);
-    if (ok)
-        std::snprintf(error, errorSize, "OK");
-    else
-        OSYSFILE::LastErrorText(error, errorSize);
-    return ok ? 1 : 0;
-}
-
 int HASH::Save(const char *path)
 {
     LOGIT::Printf("HASH::Save %s\n", STR::SafeText(path, "HASH::Save"));
@@ -1155,9 +1143,13 @@ int HASH::Save(const char *path)
         WriteText(w, true);
         w.Finish();
     }
-    int ok = SaveText(path, file, error, sizeof error);
-    if (!ok)
+    int code = 0;
+    size_t length = file.Buffer ? static_cast<size_t>(file.StrLen) : 0;
+    int ok = ATOMICFILE::WriteReplace(path, file.Buffer, length, &code) ? 1 : 0;
+    if (!ok) {
+        OSYSFILE::LastErrorText(error, sizeof error);
         LOGIT::Printf("HASH::Save %s failed: %s\n", STR::SafeText(path, "HASH::Save"), error);
+    }
     LOGIT::Printf("HASH::Save returns ok= %d\n", ok);
     return ok;
 }

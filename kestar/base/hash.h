@@ -203,9 +203,6 @@ private:
     STRING *ValueAt(int i) const { return &table[i]->Value; }
     // Field i after the check of the index (a bad one is the assertion failure and the orderly stop).
     FIELD *FieldAt(int i, const char *type);
-    // Writes a record or list text that already has CR LF line ends, atomically; 1 on success.
-    // error gets "OK" or the system's text for the failure.
-    static int SaveText(const char *path, const STRING &text, char *error, size_t errorSize);
 
     FIELD **table;              // count fields in case-insensitive order of their names; room slots
     int count;

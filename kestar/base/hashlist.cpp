@@ -144,7 +144,7 @@ void HASHLIST::WriteText(HASH::WRITER &w, bool crlf)
     }
 }
 
-STRING HASHLIST::BuildText(bool crlf)
+STRING HASHLIST::ToString()
 {
     // The list's lock is held throughout (the order list, then record, as in Save).
     ScopeLock<HASHLIST> listLock(*this);
@@ -152,15 +152,10 @@ STRING HASHLIST::BuildText(bool crlf)
     // where escapes or changed values make the text longer): building a phone book's text by
     // doubling would copy it several times over and touch twice the memory.
     STRING out;
-    HASH::WRITER w(out, TextSizeGuess(crlf));
-    WriteText(w, crlf);
+    HASH::WRITER w(out, TextSizeGuess(false));
+    WriteText(w, false);
     w.Finish();
     return out;
-}
-
-STRING HASHLIST::ToString()
-{
-    return BuildText(false);
 }
 
 namespace {
@@ -193,9 +188,7 @@ int HASHLIST::Save(const char *path)
             // (After a failed write Commit only reports that failure again, as the last error.)
             ok = file.Commit() && written;
         }
-        if (ok)
-            std::snprintf(error, sizeof error, "OK");
-        else
+        if (!ok)
             OSYSFILE::LastErrorText(error, sizeof error);
         rc = ok ? (n > 0 ? n : 1) : 0;
     }

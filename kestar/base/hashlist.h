@@ -62,8 +62,6 @@ public:
     void SortByKey(const char *name, int flags);
 
 private:
-    // The list text form; with crlf every line ends with CR LF, as in a file.
-    STRING BuildText(bool crlf);
     // About the bytes of the text form, from what the records hold.  The caller holds the lock.
     size_t TextSizeGuess(bool crlf);
     // Writes the text form to w, each record under one hold of its lock; stops early once w's

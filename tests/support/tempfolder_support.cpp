@@ -1,9 +1,12 @@
 // Scratch folders for tests (see tempfolder_support.h).
 #include "tests/support/tempfolder_support.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -104,6 +107,25 @@ std::string ReadWholeFile(const std::string &name)
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
+}
+
+bool WriteWholeFile(const std::string &name, const std::string &bytes)
+{
+    std::ofstream out(name.c_str(), std::ios::binary);
+    out << bytes;
+    return static_cast<bool>(out);
+}
+
+std::string FolderListing(const std::string &folder)
+{
+    std::vector<std::string> names;
+    for (const auto &e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string listing;
+    for (const std::string &name : names)
+        listing += name + ";";
+    return listing;
 }
 
 bool FileExistsForTest(const std::string &name)

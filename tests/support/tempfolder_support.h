@@ -22,6 +22,10 @@ private:
 
 // The whole file as bytes; empty when it cannot be read.
 std::string ReadWholeFile(const std::string &name);
+// Writes bytes as the whole file, binary; false when it cannot be written.
+bool WriteWholeFile(const std::string &name, const std::string &bytes);
+// The names in folder, sorted, each followed by ";": what a test left there.
+std::string FolderListing(const std::string &folder);
 bool FileExistsForTest(const std::string &name);
 // The current folder, and changing it (true on success).
 std::string CurrentFolderForTest();

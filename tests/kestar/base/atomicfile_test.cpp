@@ -3,6 +3,8 @@
 // temporary file behind.
 #include "kestar/base/atomicfile.h"
 
+#include "tests/support/tempfolder_support.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -34,26 +36,6 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
 
     std::string Path(const char *name) const { return (dir / name).string(); }
-    static std::string Read(const std::string &path)
-    {
-        std::ifstream f(path, std::ios::binary);
-        std::ostringstream s;
-        s << f.rdbuf();
-        return s.str();
-    }
-    static void Write(const std::string &path, const std::string &text)
-    {
-        std::ofstream f(path, std::ios::binary);
-        f << text;
-    }
-    // Names in the folder, to prove that no temporary file is left behind.
-    std::string Listing() const
-    {
-        std::string names;
-        for (const auto &e : fs::directory_iterator(dir))
-            names += e.path().filename().string() + ";";
-        return names;
-    }
 
     fs::path dir;
 };
@@ -65,15 +47,15 @@ TEST_F(AtomicFileTest, CreatesAndReplacesWithExactBytes)
     int error = -1;
     ASSERT_TRUE(ATOMICFILE::WriteReplace(target.c_str(), first.data(), first.size(), &error));
     EXPECT_EQ(error, 0);
-    EXPECT_EQ(Read(target), first);
+    EXPECT_EQ(ReadWholeFile(target), first);
 
     const std::string second = "shorter\n";
     ASSERT_TRUE(ATOMICFILE::WriteReplace(target.c_str(), second.data(), second.size(), &error));
-    EXPECT_EQ(Read(target), second);
+    EXPECT_EQ(ReadWholeFile(target), second);
 
     ASSERT_TRUE(ATOMICFILE::WriteReplace(target.c_str(), nullptr, 0, &error));
-    EXPECT_EQ(Read(target), "");
-    EXPECT_EQ(Listing(), "list.ini;");
+    EXPECT_EQ(ReadWholeFile(target), "");
+    EXPECT_EQ(FolderListing(dir.string()), "list.ini;");
 }
 
 TEST_F(AtomicFileTest, FailureLeavesTargetAndFolderAlone)
@@ -81,7 +63,7 @@ TEST_F(AtomicFileTest, FailureLeavesTargetAndFolderAlone)
     // A missing folder, and a target that is a folder of its own: both fail with an error code
     // and neither creates nor leaves anything.
     fs::create_directories(dir / "sub");
-    Write(Path("sub/keep.txt"), "keep");
+    WriteWholeFile(Path("sub/keep.txt"), "keep");
     const char *targets[] = {"missing/list.ini", "sub"};
     for (const char *name : targets) {
         SCOPED_TRACE(name);
@@ -90,8 +72,8 @@ TEST_F(AtomicFileTest, FailureLeavesTargetAndFolderAlone)
         EXPECT_FALSE(ATOMICFILE::WriteReplace(target.c_str(), "x", 1, &error));
         EXPECT_NE(error, 0);
     }
-    EXPECT_EQ(Listing(), "sub;");
-    EXPECT_EQ(Read(Path("sub/keep.txt")), "keep");
+    EXPECT_EQ(FolderListing(dir.string()), "sub;");
+    EXPECT_EQ(ReadWholeFile(Path("sub/keep.txt")), "keep");
     int error = 0;
     EXPECT_FALSE(ATOMICFILE::WriteReplace("", "x", 1, &error));
     EXPECT_NE(error, 0);
@@ -102,14 +84,14 @@ TEST_F(AtomicFileTest, FailureLeavesTargetAndFolderAlone)
 TEST_F(AtomicFileTest, ReadOnlyTargetIsNotReplaced)
 {
     std::string target = Path("list.ini");
-    Write(target, "old content");
+    WriteWholeFile(target, "old content");
     ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
     int error = 0;
     EXPECT_FALSE(ATOMICFILE::WriteReplace(target.c_str(), "new", 3, &error));
     EXPECT_EQ(error, ERROR_ACCESS_DENIED);
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(Read(target), "old content");
-    EXPECT_EQ(Listing(), "list.ini;");
+    EXPECT_EQ(ReadWholeFile(target), "old content");
+    EXPECT_EQ(FolderListing(dir.string()), "list.ini;");
 }
 #endif
 
@@ -119,7 +101,7 @@ TEST_F(AtomicFileTest, ReadOnlyTargetIsNotReplaced)
 TEST_F(AtomicFileTest, FailedWriteKeepsOldContent)
 {
     std::string target = Path("list.ini");
-    Write(target, "old content");
+    WriteWholeFile(target, "old content");
     std::string big(1 << 20, 'x');
 
     struct rlimit saved;
@@ -135,8 +117,8 @@ TEST_F(AtomicFileTest, FailedWriteKeepsOldContent)
 
     EXPECT_FALSE(ok);
     EXPECT_NE(error, 0);
-    EXPECT_EQ(Read(target), "old content");
-    EXPECT_EQ(Listing(), "list.ini;");
+    EXPECT_EQ(ReadWholeFile(target), "old content");
+    EXPECT_EQ(FolderListing(dir.string()), "list.ini;");
 }
 #endif
 

@@ -2,6 +2,8 @@
 // an abandoned, destroyed or failed stream leaves the old target and no temporary file behind.
 #include "kestar/base/atomicwriter.h"
 
+#include "tests/support/tempfolder_support.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -50,30 +52,6 @@ protected:
     }
 
     std::string Path(const char *name) const { return (dir / name).string(); }
-    static std::string Read(const std::string &path)
-    {
-        std::ifstream f(path, std::ios::binary);
-        std::ostringstream s;
-        s << f.rdbuf();
-        return s.str();
-    }
-    static void Write(const std::string &path, const std::string &text)
-    {
-        std::ofstream f(path, std::ios::binary);
-        f << text;
-    }
-    // Names in the folder, to prove that no temporary file is left behind.
-    std::string Listing() const
-    {
-        std::vector<std::string> found;
-        for (const auto &e : fs::directory_iterator(dir))
-            found.push_back(e.path().filename().string());
-        std::sort(found.begin(), found.end());
-        std::string names;
-        for (const std::string &name : found)
-            names += name + ";";
-        return names;
-    }
     // The temporary file beside list.ini while a stream is open, or "".
     std::string TempFile() const
     {
@@ -111,7 +89,7 @@ TEST_F(AtomicWriterTest, CommitReplacesTheTargetWithEveryPieceWritten)
         std::string target = Path("list.ini");
         fs::remove(target);
         if (c.oldTarget)
-            Write(target, "old content");
+            WriteWholeFile(target, "old content");
         ATOMICWRITER file;
         ASSERT_TRUE(file.Open(target.c_str()));
         EXPECT_TRUE(file.IsOpen());
@@ -121,7 +99,7 @@ TEST_F(AtomicWriterTest, CommitReplacesTheTargetWithEveryPieceWritten)
             expected += piece;
         }
         // Nothing of it is in the target before the commit.
-        EXPECT_EQ(Read(target), c.oldTarget ? "old content" : "");
+        EXPECT_EQ(ReadWholeFile(target), c.oldTarget ? "old content" : "");
         EXPECT_NE(TempFile(), "");
         bool committed = file.Commit();
         int last = LastError();
@@ -129,8 +107,8 @@ TEST_F(AtomicWriterTest, CommitReplacesTheTargetWithEveryPieceWritten)
         EXPECT_EQ(file.Error(), 0);
         EXPECT_EQ(last, 0);
         EXPECT_FALSE(file.IsOpen());
-        EXPECT_EQ(Read(target), expected);
-        EXPECT_EQ(Listing(), "list.ini;");
+        EXPECT_EQ(ReadWholeFile(target), expected);
+        EXPECT_EQ(FolderListing(dir.string()), "list.ini;");
     }
 }
 
@@ -139,7 +117,7 @@ TEST_F(AtomicWriterTest, AbandonedOrDestroyedStreamLeavesTheOldTarget)
     enum End { ABANDON, DESTROY, DESTROY_UNWRITTEN };
     const End ends[] = {ABANDON, DESTROY, DESTROY_UNWRITTEN};
     std::string target = Path("list.ini");
-    Write(target, "old content");
+    WriteWholeFile(target, "old content");
     for (End end : ends) {
         SCOPED_TRACE(static_cast<int>(end));
         {
@@ -152,7 +130,7 @@ TEST_F(AtomicWriterTest, AbandonedOrDestroyedStreamLeavesTheOldTarget)
             if (end == ABANDON) {
                 file.Abandon();
                 EXPECT_FALSE(file.IsOpen());
-                EXPECT_EQ(Listing(), "list.ini;");
+                EXPECT_EQ(FolderListing(dir.string()), "list.ini;");
                 // Abandoned, the same object writes a new stream; a second Commit has nothing left.
                 ASSERT_TRUE(file.Open(target.c_str()));
                 ASSERT_TRUE(file.Write("old content", 11));
@@ -161,8 +139,8 @@ TEST_F(AtomicWriterTest, AbandonedOrDestroyedStreamLeavesTheOldTarget)
                 EXPECT_NE(file.Error(), 0);
             }
         }
-        EXPECT_EQ(Read(target), "old content");
-        EXPECT_EQ(Listing(), "list.ini;");
+        EXPECT_EQ(ReadWholeFile(target), "old content");
+        EXPECT_EQ(FolderListing(dir.string()), "list.ini;");
     }
 }
 
@@ -171,8 +149,8 @@ TEST_F(AtomicWriterTest, FailureReportsTheSystemErrorAndLeavesNothing)
     // Each case fails at one step: the error is the system's code, left as the thread's last
     // error, every later step fails with it, and the folder holds what it held.
     fs::create_directories(dir / "sub");
-    Write(Path("sub/keep.txt"), "keep");
-    Write(Path("list.ini"), "old content");
+    WriteWholeFile(Path("sub/keep.txt"), "keep");
+    WriteWholeFile(Path("list.ini"), "old content");
 #if defined(_WIN32)
     const int missingFolder = ERROR_PATH_NOT_FOUND, invalid = ERROR_INVALID_PARAMETER;
 #else
@@ -210,10 +188,10 @@ TEST_F(AtomicWriterTest, FailureReportsTheSystemErrorAndLeavesNothing)
         }
         EXPECT_NE(file.Error(), 0);
         EXPECT_EQ(last, file.Error());
-        EXPECT_EQ(Listing(), "list.ini;sub;");
+        EXPECT_EQ(FolderListing(dir.string()), "list.ini;sub;");
     }
-    EXPECT_EQ(Read(Path("list.ini")), "old content");
-    EXPECT_EQ(Read(Path("sub/keep.txt")), "keep");
+    EXPECT_EQ(ReadWholeFile(Path("list.ini")), "old content");
+    EXPECT_EQ(ReadWholeFile(Path("sub/keep.txt")), "keep");
 }
 
 #if defined(_WIN32)
@@ -222,7 +200,7 @@ TEST_F(AtomicWriterTest, FailureReportsTheSystemErrorAndLeavesNothing)
 TEST_F(AtomicWriterTest, ReadOnlyTargetIsRefusedAtOpen)
 {
     std::string target = Path("list.ini");
-    Write(target, "old content");
+    WriteWholeFile(target, "old content");
     ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
     ATOMICWRITER file;
     EXPECT_FALSE(file.Open(target.c_str()));
@@ -230,8 +208,8 @@ TEST_F(AtomicWriterTest, ReadOnlyTargetIsRefusedAtOpen)
     EXPECT_EQ(static_cast<int>(GetLastError()), ERROR_ACCESS_DENIED);
     EXPECT_FALSE(file.Write("new", 3));
     EXPECT_FALSE(file.Commit());
-    EXPECT_EQ(Read(target), "old content");
-    EXPECT_EQ(Listing(), "list.ini;");
+    EXPECT_EQ(ReadWholeFile(target), "old content");
+    EXPECT_EQ(FolderListing(dir.string()), "list.ini;");
 }
 #else
 // A write that fails half-way (here: the file size limit, which even root cannot pass) abandons
@@ -239,7 +217,7 @@ TEST_F(AtomicWriterTest, ReadOnlyTargetIsRefusedAtOpen)
 TEST_F(AtomicWriterTest, FailedWriteAbandonsTheStream)
 {
     std::string target = Path("list.ini");
-    Write(target, "old content");
+    WriteWholeFile(target, "old content");
     std::string piece(3000, 'x');
 
     struct rlimit saved;
@@ -259,13 +237,13 @@ TEST_F(AtomicWriterTest, FailedWriteAbandonsTheStream)
     EXPECT_TRUE(first);
     EXPECT_FALSE(second);
     EXPECT_EQ(file.Error(), EFBIG);
-    EXPECT_EQ(Listing(), "list.ini;");
+    EXPECT_EQ(FolderListing(dir.string()), "list.ini;");
     EXPECT_FALSE(file.Write("y", 1));
     bool committed = file.Commit();
     int last = errno;
     EXPECT_FALSE(committed);
     EXPECT_EQ(last, EFBIG);
-    EXPECT_EQ(Read(target), "old content");
+    EXPECT_EQ(ReadWholeFile(target), "old content");
 }
 #endif
 

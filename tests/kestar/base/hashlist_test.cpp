@@ -322,17 +322,6 @@ void FillLongList(HASHLIST &list, int records)
 }
 
 // The names in a folder, sorted: no temporary file may stay behind.
-std::string FolderListing(const std::string &folder)
-{
-    std::vector<std::string> names;
-    for (const auto &e : std::filesystem::directory_iterator(folder))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    std::string listing;
-    for (const std::string &name : names)
-        listing += name + ";";
-    return listing;
-}
 
 TEST(HASHLIST, SaveWritesLongListsInPiecesByteForByte)
 {
